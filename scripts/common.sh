@@ -1,0 +1,40 @@
+# Shared by ./demo and ./test: install what is missing, then configure and build.
+# Sourced, not run.
+
+KORVEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+KORVEL_BUILD="$KORVEL_ROOT/build"
+
+# Debian packages the kit needs to build, run and test (see README.md).
+KORVEL_PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
+  unixodbc unixodbc-dev libsqliteodbc
+  libsqlite3-dev sqlite3 libdw-dev
+  googletest libgtest-dev libbenchmark-dev
+)
+
+korvel_as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+korvel_install_missing() {
+  local missing=() pkg
+  for pkg in "${KORVEL_PACKAGES[@]}" "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q '^install ok installed$'; then
+      missing+=("$pkg")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    korvel_as_root apt-get update
+    korvel_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+  fi
+}
+
+korvel_configure() {
+  cmake -S "$KORVEL_ROOT" -B "$KORVEL_BUILD" "$@" >/dev/null
+}
+
+korvel_build() {
+  cmake --build "$KORVEL_BUILD" --parallel "$(nproc)" "$@"
+}
