@@ -1,0 +1,242 @@
+#include "platform/registry/registry_store.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <optional>
+
+namespace registry {
+namespace {
+
+// Closes a descriptor on every way out.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now, so that a failing close (the last chance to hear of a write
+  // error) can be reported.
+  int Close() {
+    int rc = close(fd_);
+    fd_ = -1;
+    return rc;
+  }
+
+ private:
+  int fd_;
+};
+
+// The last file parsed. It is reused only for the very same bytes: the file's
+// size and time stamps could stay the same across a quick rewrite in place,
+// while reading a registry file costs little next to parsing it.
+struct ParseCache {
+  std::mutex mutex;
+  std::string path;
+  std::string bytes;
+  std::shared_ptr<const RegistryFile> file;
+};
+
+ParseCache& Cache() {
+  static ParseCache cache;
+  return cache;
+}
+
+std::string Describe(const std::string& path, const char* action, int error_number) {
+  return path + ": cannot " + action + ": " + std::strerror(error_number);
+}
+
+LONG ResultOfErrno(int error_number) {
+  return error_number == EACCES || error_number == EPERM || error_number == EROFS ? ERROR_ACCESS_DENIED
+                                                                                    : ERROR_WRITE_FAULT;
+}
+
+bool ReadAll(int fd, std::string* bytes) {
+  bytes->clear();
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    bytes->append(buffer, static_cast<size_t>(got));
+  }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t put = write(fd, bytes.data(), bytes.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(put));
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool HasWritePermission(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && access(path.c_str(), W_OK) == 0;
+}
+
+// The file's bytes, or nullopt (with *result 0) when it does not exist.
+std::optional<std::string> ReadFile(const std::string& path, struct stat* st, LONG* result,
+                                    std::string* error) {
+  *result = ERROR_SUCCESS;
+  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) {
+    int error_number = errno;
+    if (error_number == ENOENT || error_number == ENOTDIR) return std::nullopt;
+    *error = Describe(path, "open", error_number);
+    *result = error_number == EACCES ? ERROR_ACCESS_DENIED : ERROR_BADDB;
+    return std::nullopt;
+  }
+  std::string bytes;
+  if (fstat(fd.get(), st) != 0 || !ReadAll(fd.get(), &bytes)) {
+    *error = Describe(path, "read", errno);
+    *result = ERROR_BADDB;
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+std::shared_ptr<const RegistryFile> ParseOrDescribe(const std::string& path, std::string_view bytes,
+                                                    std::string* error) {
+  ParseError parse_error;
+  std::optional<RegistryFile> parsed = RegistryFile::Parse(bytes, &parse_error);
+  if (!parsed) {
+    *error = path + ":" + std::to_string(parse_error.line) + ": " + parse_error.message;
+    return nullptr;
+  }
+  return std::make_shared<const RegistryFile>(std::move(*parsed));
+}
+
+// Writes `bytes` to a new file in the registry's folder and renames it over
+// the registry, keeping the old file's permissions (and, for root, owner).
+LONG ReplaceFile(const std::string& path, std::string_view bytes, const struct stat* old,
+                 std::string* error) {
+  static std::atomic<unsigned> counter{0};
+  std::string temporary;
+  int raw_fd = -1;
+  for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
+    temporary = path + ".tmp." + std::to_string(getpid()) + "." + std::to_string(counter++);
+    raw_fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (raw_fd < 0 && errno != EEXIST) break;
+  }
+  if (raw_fd < 0) {
+    int error_number = errno;
+    *error = Describe(temporary, "create", error_number);
+    return ResultOfErrno(error_number);
+  }
+  FileDescriptor fd(raw_fd);
+  bool written = WriteAll(fd.get(), bytes);
+  if (written && old != nullptr) {
+    written = fchmod(fd.get(), old->st_mode & 07777) == 0 &&
+              (geteuid() != 0 || fchown(fd.get(), old->st_uid, old->st_gid) == 0);
+  }
+  written = written && fsync(fd.get()) == 0;
+  written = fd.Close() == 0 && written;
+  if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+    int error_number = errno;
+    unlink(temporary.c_str());
+    *error = Describe(path, "write", error_number);
+    return ResultOfErrno(error_number);
+  }
+  // The rename itself lasts only once the folder is on disk; the file is in
+  // place either way, so a failure here is not the caller's concern.
+  FileDescriptor folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.valid()) fsync(folder.get());
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG LoadRegistry(const std::string& path, std::shared_ptr<const RegistryFile>* file, std::string* error) {
+  struct stat st;
+  LONG result;
+  std::optional<std::string> bytes = ReadFile(path, &st, &result, error);
+  if (result != ERROR_SUCCESS) return result;
+  if (!bytes) {
+    static const auto kEmpty = std::make_shared<const RegistryFile>();
+    *file = kEmpty;
+    return ERROR_SUCCESS;
+  }
+  ParseCache& cache = Cache();
+  {
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    if (cache.file != nullptr && cache.path == path && cache.bytes == *bytes) {
+      *file = cache.file;
+      return ERROR_SUCCESS;
+    }
+  }
+  std::shared_ptr<const RegistryFile> parsed = ParseOrDescribe(path, *bytes, error);
+  if (parsed == nullptr) return ERROR_BADDB;
+  {
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    cache.path = path;
+    cache.bytes = std::move(*bytes);
+    cache.file = parsed;
+  }
+  *file = std::move(parsed);
+  return ERROR_SUCCESS;
+}
+
+bool RegistryWritable(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) return HasWritePermission(path);
+  return errno == ENOENT && HasWritePermission(FolderOf(path));
+}
+
+LONG AddRegistryKey(const std::string& path, RegistryRoot root, const std::wstring& key_path,
+                    bool* created, std::string* error) {
+  *created = false;
+  if (!RegistryWritable(path)) return ERROR_ACCESS_DENIED;
+  // Readers never lock: they see whole files thanks to the rename. Only
+  // writers queue here, so that no one appends to a file about to be replaced.
+  // Read access is enough for flock, whoever created the lock file.
+  std::string lock_path = path + ".lock";
+  FileDescriptor lock(open(lock_path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666));
+  if (!lock.valid()) {
+    int error_number = errno;
+    *error = Describe(lock_path, "open", error_number);
+    return ResultOfErrno(error_number);
+  }
+  while (flock(lock.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      *error = Describe(lock_path, "lock", errno);
+      return ERROR_WRITE_FAULT;
+    }
+  }
+
+  struct stat old;
+  LONG result;
+  std::optional<std::string> bytes = ReadFile(path, &old, &result, error);
+  if (result != ERROR_SUCCESS) return result;
+  bool existed = bytes.has_value();
+  if (!existed) bytes = RegistryFile::NewFileBytes();
+  std::shared_ptr<const RegistryFile> file = ParseOrDescribe(path, *bytes, error);
+  if (file == nullptr) return ERROR_BADDB;
+  if (file->KeyExists(root, FoldCase(key_path))) return ERROR_SUCCESS;
+  if (!RegistryWritable(path)) return ERROR_ACCESS_DENIED;
+  result = ReplaceFile(path, file->AppendKey(*bytes, root, key_path), existed ? &old : nullptr, error);
+  *created = result == ERROR_SUCCESS;
+  return result;
+}
+
+}  // namespace registry
