@@ -5,12 +5,15 @@
 // have the platform's shape and result codes, so callers read as they would on
 // the voice-mail server:
 //   ERROR_SUCCESS 0, ERROR_FILE_NOT_FOUND 2, ERROR_ACCESS_DENIED 5,
-//   ERROR_INVALID_HANDLE 6, ERROR_MORE_DATA 234, and ERROR_BADDB 1009 for a
-//   file that cannot be parsed (RegistryLastError() then names file and line).
+//   ERROR_INVALID_HANDLE 6, ERROR_WRITE_FAULT 29 (the file could not be
+//   replaced), ERROR_INVALID_PARAMETER 87, ERROR_MORE_DATA 234, and
+//   ERROR_BADDB 1009 for a file that cannot be parsed (RegistryLastError()
+//   then names file and line).
 //
 // Wide text is wchar_t; string data (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) is
-// handed out as wchar_t units with their terminating zero, and all sizes are
-// in bytes, as on the platform.
+// handed out as wchar_t units with their terminating zero (a REG_MULTI_SZ with
+// the empty string that ends the list), and all sizes are in bytes, as on the
+// platform. An open key reads the values the file held when it was opened.
 #ifndef KORVEL_PLATFORM_REGISTRY_REGISTRY_H_
 #define KORVEL_PLATFORM_REGISTRY_REGISTRY_H_
 
@@ -51,12 +54,17 @@ constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
-// Opens root\sub_key. A null or empty sub_key opens a new handle to the root.
+// Opens root\sub_key; root is a predefined root or an open key. A null or
+// empty sub_key opens root again (a predefined root is handed back as it is).
+// Any right beyond KEY_READ needs a writable file, else ERROR_ACCESS_DENIED.
 LONG RegOpenKeyExW(HKEY root, LPCWSTR sub_key, DWORD options, REGSAM access, PHKEY result);
 
 // Opens root\sub_key, creating it (and the keys above it) when it is missing.
-// Creation rewrites the file atomically under an exclusive lock; a file that
-// cannot be parsed is never rewritten. `key_class` is recorded nowhere.
+// Creation needs a writable file whatever `access` asks for; it rewrites the
+// file atomically under an exclusive lock, keeping every byte already there;
+// a file that cannot be parsed is never rewritten. A sub_key holding a control
+// character (a line break) cannot be stored and gives ERROR_INVALID_PARAMETER.
+// `key_class`, `options` and `security` are recorded nowhere.
 LONG RegCreateKeyExW(HKEY root, LPCWSTR sub_key, DWORD reserved, LPCWSTR key_class, DWORD options,
                      REGSAM access, const void* security, PHKEY result, LPDWORD disposition);
 

@@ -205,6 +205,21 @@ TEST_F(RegistryTest, MissingFileIsAnEmptyRegistryAndCreateMakesAUtf16File) {
   EXPECT_EQ(Open(L"Software\\Halvern"), ERROR_SUCCESS);
 }
 
+TEST_F(RegistryTest, KeysOpenRelativeToAnOpenKeyAndCreationKeepsTheFileMode) {
+  Write("REGEDIT4\n[HKLM\\A\\B]\n\"v\"=dword:2\n");
+  ASSERT_EQ(chmod(path_.c_str(), 0640), 0);
+  HKEY a = nullptr, b = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"a", 0, KEY_ALL_ACCESS, &a), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExW(a, L"b\\c", 0, nullptr, 0, KEY_READ, nullptr, &b, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(b), ERROR_SUCCESS);
+  EXPECT_EQ(Open(L"A\\B\\C"), ERROR_SUCCESS);
+  EXPECT_EQ(Query(a, L"B", L"v").type, REG_DWORD);
+  EXPECT_EQ(RegCloseKey(a), ERROR_SUCCESS);
+  struct stat st;
+  ASSERT_EQ(stat(path_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
 TEST_F(RegistryTest, ValueSizesAreInBytesAndShortBuffersGetMoreData) {
   Write("REGEDIT4\n[HKLM\\K]\n\"Path\"=\"abc\"\n\"N\"=dword:1");
   HKEY key = nullptr;
