@@ -1,0 +1,51 @@
+// The migration file: UTF-16LE with a byte-order mark, comma-separated, every
+// line (the last one too) ended by CR LF, because the file travels to the
+// successor's import.
+#ifndef KORVEL_EXPORT_EXPORT_CSV_FILE_H_
+#define KORVEL_EXPORT_EXPORT_CSV_FILE_H_
+
+#include <QString>
+#include <QStringView>
+
+#include "KorvelToMaelisMigrationExport/export/status.h"
+
+namespace export_engine {
+
+inline constexpr char kCsvFileName[] = "KorvelMigrationOutput.csv";
+
+// Appends one field and its trailing comma to `line`: the value without
+// leading and trailing blanks (U+0020 only), in double quotes when it holds a
+// comma. Quotes and line breaks inside a value are kept as they are: the
+// successor's import reads the file that way.
+void AppendCsvField(QString& line, QStringView value);
+
+// Drops the comma after the last field of a finished line.
+void EndCsvLine(QString& line);
+
+class CsvFile {
+ public:
+  CsvFile();
+  CsvFile(const CsvFile&) = delete;
+  CsvFile& operator=(const CsvFile&) = delete;
+  ~CsvFile();
+
+  // Creates the file, replacing any file there, and writes the byte-order
+  // mark. A failure is kept and reported again by every WriteLine.
+  Status Create(const QString& path);
+
+  // Writes `line` and CR LF. Each line reaches the file before this returns,
+  // so a run that fails part way leaves every earlier row in place.
+  Status WriteLine(QStringView line);
+
+  void Close();
+
+ private:
+  Status WriteBytes(const char* data, size_t size);
+
+  int fd_ = -1;
+  Status not_open_;  // what writing reports while no file is open
+};
+
+}  // namespace export_engine
+
+#endif  // KORVEL_EXPORT_EXPORT_CSV_FILE_H_

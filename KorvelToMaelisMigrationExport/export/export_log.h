@@ -1,0 +1,59 @@
+// The export log, KorvelToMaelisMigrationErrors.log: a plain Windows-1252 text
+// file with CR LF line ends, holding the run's start and end, one "Alias="
+// line per subscriber and every skip and failure. It also counts the lines
+// that report a failure, for the run's closing summary.
+//
+// No failure of the log itself is ever reported: a log that cannot be written
+// loses its lines silently, while the count still counts them.
+#ifndef KORVEL_EXPORT_EXPORT_EXPORT_LOG_H_
+#define KORVEL_EXPORT_EXPORT_EXPORT_LOG_H_
+
+#include <functional>
+
+#include <QString>
+#include <QStringView>
+#include <QtGlobal>
+
+namespace export_engine {
+
+inline constexpr char kExportLogFileName[] = "KorvelToMaelisMigrationErrors.log";
+
+// The program as the log's header names it.
+struct ProgramIdentity {
+  QString name;  // the executable's file name without extension
+  int major = 0;
+  int minor = 0;
+  int revision = 0;
+};
+
+class ExportLog {
+ public:
+  // `yield` runs after every line, so that a window stays responsive during a
+  // long run.
+  explicit ExportLog(std::function<void()> yield);
+  ExportLog(const ExportLog&) = delete;
+  ExportLog& operator=(const ExportLog&) = delete;
+  ~ExportLog();
+
+  // Opens the log (appending, or created empty), writes the header and sets
+  // the error count to zero.
+  void OpenExportLog(const QString& path, bool append, const ProgramIdentity& program);
+
+  // Writes `line` and CR LF. A line containing "(error)", in any case, counts
+  // once as an error; the count stops at 32767.
+  void WriteLogLine(QStringView line);
+
+  void CloseExportLog();
+
+  // Lines counted since the header; kept after closing until the next open.
+  int error_count() const { return error_count_; }
+
+ private:
+  std::function<void()> yield_;
+  int fd_ = -1;
+  qint16 error_count_ = 0;
+};
+
+}  // namespace export_engine
+
+#endif  // KORVEL_EXPORT_EXPORT_EXPORT_LOG_H_

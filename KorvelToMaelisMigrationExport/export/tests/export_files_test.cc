@@ -1,0 +1,174 @@
+// The bytes of the two files an administrator reads or imports: the CSV file
+// and the export log, and the failure lines the log carries.
+#include <cerrno>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "KorvelToMaelisMigrationExport/export/csv_file.h"
+#include "KorvelToMaelisMigrationExport/export/error_numbers.h"
+#include "KorvelToMaelisMigrationExport/export/export_log.h"
+#include "KorvelToMaelisMigrationExport/export/status.h"
+#include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
+
+namespace export_engine {
+namespace {
+
+using export_test::ReadBytes;
+using export_test::TempFolder;
+
+QString Fields(std::initializer_list<QString> values) {
+  QString line;
+  for (const QString& value : values) AppendCsvField(line, value);
+  EndCsvLine(line);
+  return line;
+}
+
+TEST(CsvFieldTest, TrimsOnlyPlainBlanks) {
+  EXPECT_EQ(Fields({"  Smith  "}), "Smith");
+  EXPECT_EQ(Fields({"\tSmith\u00A0"}), "\tSmith\u00A0");
+  EXPECT_EQ(Fields({"   ", "", "x"}), ",,x");
+}
+
+TEST(CsvFieldTest, QuotesOnlyValuesWithACommaAndKeepsInnerQuotesAndBreaks) {
+  EXPECT_EQ(Fields({"Smith, Jr.", "plain"}), "\"Smith, Jr.\",plain");
+  EXPECT_EQ(Fields({"O\"Neil"}), "O\"Neil");
+  EXPECT_EQ(Fields({"\"Bob\", Sr."}), "\"\"Bob\", Sr.\"");
+  EXPECT_EQ(Fields({" a, b "}), "\"a, b\"");
+  EXPECT_EQ(Fields({"two\r\nlines"}), "two\r\nlines");
+}
+
+TEST(CsvFileTest, StartsWithByteOrderMarkAndEndsEveryLineWithCrLf) {
+  TempFolder folder;
+  const QString path = folder.File(kCsvFileName);
+  CsvFile csv;
+  ASSERT_TRUE(csv.Create(path).ok());
+  ASSERT_TRUE(csv.WriteLine(u"Alias,FirstName").ok());
+  ASSERT_TRUE(csv.WriteLine(u"M\u00FCller,\u20AC").ok());
+  csv.Close();
+  const std::string expected = std::string("\xFF\xFE", 2) + std::string("A\0l\0i\0a\0s\0,\0F\0i\0r\0s\0t\0N\0a\0m\0e\0", 30) +
+                               std::string("\r\0\n\0", 4) + std::string("M\0\xFC\0l\0l\0e\0r\0,\0\xAC\x20", 16) +
+                               std::string("\r\0\n\0", 4);
+  EXPECT_EQ(ReadBytes(path), expected);
+}
+
+TEST(CsvFileTest, CreateReplacesAnEarlierFile) {
+  TempFolder folder;
+  const QString path = folder.File(kCsvFileName);
+  export_test::WriteBytes(path, "an earlier export that is much longer than the new one");
+  CsvFile csv;
+  ASSERT_TRUE(csv.Create(path).ok());
+  csv.Close();
+  EXPECT_EQ(ReadBytes(path), std::string("\xFF\xFE", 2));
+}
+
+TEST(CsvFileTest, FailureToCreateIsReportedAgainByEveryWrite) {
+  TempFolder folder;
+  CsvFile csv;
+  const Status created = csv.Create(folder.File("missing/KorvelMigrationOutput.csv"));
+  ASSERT_FALSE(created.ok());
+  EXPECT_EQ(created.number(), error_number::kPathNotFound);
+  const Status written = csv.WriteLine(u"Alias");
+  EXPECT_EQ(written.number(), error_number::kPathNotFound);
+  EXPECT_EQ(written.description(), created.description());
+}
+
+TEST(CsvFileTest, FullDiskIsReportedPerLine) {
+  CsvFile csv;
+  const Status created = csv.Create("/dev/full");
+  EXPECT_EQ(created.number(), error_number::kDiskFull);
+  EXPECT_EQ(csv.WriteLine(u"Alias").number(), error_number::kDiskFull);
+  csv.Close();
+  EXPECT_EQ(csv.WriteLine(u"Alias").number(), error_number::kBadFileNameOrNumber);
+}
+
+TEST(RunFailureTest, LogLineCarriesDescriptionSourceAndSignedNumber) {
+  EXPECT_EQ(Status::Failure("Disk full", "KorvelToMaelisMigrationExport", 61).RunLogLine(),
+            "(error) in export. Description=Disk full, Source=KorvelToMaelisMigrationExport, Number= 61");
+  EXPECT_EQ(Status::Failure("no such table: ContactRule", "QSQLITE", error_number::kDatabaseFailure).RunLogLine(),
+            "(error) in export. Description=no such table: ContactRule, Source=QSQLITE, Number=-2147467259");
+  EXPECT_EQ(SignedNumberText(0), " 0");
+}
+
+TEST(RunFailureTest, SystemErrorsMapToTheRuntimeFileNumbers) {
+  EXPECT_EQ(Status::FileFailure(ENOENT, error_number::kFileNotFound).number(), 53);
+  EXPECT_EQ(Status::FileFailure(ENOENT, error_number::kPathNotFound).number(), 76);
+  EXPECT_EQ(Status::FileFailure(ENOTDIR, error_number::kFileNotFound).number(), 76);
+  EXPECT_EQ(Status::FileFailure(ENOSPC, error_number::kFileNotFound).number(), 61);
+  EXPECT_EQ(Status::FileFailure(EACCES, error_number::kFileNotFound).number(), 70);
+  EXPECT_EQ(Status::FileFailure(EROFS, error_number::kFileNotFound).number(), 70);
+  EXPECT_EQ(Status::FileFailure(EIO, error_number::kFileNotFound).number(), 75);
+  EXPECT_EQ(Status::FileFailure(ENOSPC, 0).description(), "No space left on device");
+}
+
+const ProgramIdentity kProgram{"KorvelToMaelisMigrationExport", 1, 0, 23};
+
+const std::string kAsterisks(61, '*');
+const std::string kHeader = "\r\n" + kAsterisks + "\r\n" +
+                            "Running KorvelToMaelisMigrationExport version: 1.0.23\r\n\r\n" +
+                            "Search for '(error)' or '(warning)' to find logged errors and warnings during the "
+                            "import process.\r\n\r\n" +
+                            kAsterisks + "\r\n\r\n";
+
+TEST(ExportLogTest, HeaderAndLinesAreWindows1252WithCrLf) {
+  TempFolder folder;
+  const QString path = folder.File(kExportLogFileName);
+  int yields = 0;
+  ExportLog log([&] { ++yields; });
+  log.OpenExportLog(path, false, kProgram);
+  EXPECT_EQ(log.error_count(), 0);
+  log.WriteLogLine(u"\r\nAlias=M\u00FCller \u20AC \u4E2D");
+  log.WriteLogLine(u"    skipping EAdmin");
+  log.CloseExportLog();
+  EXPECT_EQ(ReadBytes(path), kHeader + "\r\nAlias=M\xFCller \x80 ?\r\n    skipping EAdmin\r\n");
+  EXPECT_EQ(yields, 6);
+}
+
+TEST(ExportLogTest, CountsErrorLinesOnceInAnyCaseAndAfterClosing) {
+  TempFolder folder;
+  const QString path = folder.File(kExportLogFileName);
+  ExportLog log(nullptr);
+  log.OpenExportLog(path, false, kProgram);
+  log.WriteLogLine(u"(ERROR) upper case");
+  log.WriteLogLine(u"(error) twice (error)");
+  log.WriteLogLine(u"(warning) is not an error");
+  EXPECT_EQ(log.error_count(), 2);
+  log.CloseExportLog();
+  log.WriteLogLine(u"(error) after closing");
+  EXPECT_EQ(log.error_count(), 3);
+  EXPECT_EQ(ReadBytes(path).find("after closing"), std::string::npos);
+}
+
+TEST(ExportLogTest, CountStopsAt32767) {
+  TempFolder folder;
+  ExportLog log(nullptr);
+  log.OpenExportLog(folder.File(kExportLogFileName), false, kProgram);
+  for (int i = 0; i < 32770; ++i) log.WriteLogLine(u"(error)");
+  EXPECT_EQ(log.error_count(), 32767);
+}
+
+TEST(ExportLogTest, ReopeningReplacesTheWholeLogUnlessAppending) {
+  TempFolder folder;
+  const QString path = folder.File(kExportLogFileName);
+  ExportLog log(nullptr);
+  log.OpenExportLog(path, false, kProgram);
+  log.WriteLogLine(u"(error) first run");
+  log.OpenExportLog(path, false, kProgram);
+  EXPECT_EQ(log.error_count(), 0);
+  log.CloseExportLog();
+  EXPECT_EQ(ReadBytes(path), kHeader);
+  log.OpenExportLog(path, true, kProgram);
+  log.CloseExportLog();
+  EXPECT_EQ(ReadBytes(path), kHeader + kHeader);
+}
+
+TEST(ExportLogTest, LogThatCannotBeOpenedStillCounts) {
+  TempFolder folder;
+  ExportLog log(nullptr);
+  log.OpenExportLog(folder.File("missing/KorvelToMaelisMigrationErrors.log"), false, kProgram);
+  log.WriteLogLine(u"(error) lost");
+  EXPECT_EQ(log.error_count(), 1);
+}
+
+}  // namespace
+}  // namespace export_engine

@@ -1,0 +1,65 @@
+#include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace export_test {
+namespace {
+
+// Qt loads its database drivers as plugins, which needs an application object.
+class QtApplicationEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { app_ = std::make_unique<QCoreApplication>(argc_, argv_); }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "export_test";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QCoreApplication> app_;
+};
+
+[[maybe_unused]] const ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/korvel-export-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = QFile::decodeName(pattern.c_str());
+}
+
+TempFolder::~TempFolder() { QDir(path_).removeRecursively(); }
+
+std::string ReadBytes(const QString& path) {
+  std::ifstream in(QFile::encodeName(path).constData(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+  std::ofstream out(QFile::encodeName(path).constData(), std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+QString ReadUtf16LeText(const QString& path) {
+  const std::string bytes = ReadBytes(path);
+  if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return QStringLiteral("<no byte-order mark>");
+  QString text;
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    text += QChar(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                        (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+  }
+  return text;
+}
+
+}  // namespace export_test

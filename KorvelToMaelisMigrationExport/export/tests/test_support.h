@@ -1,0 +1,35 @@
+// Shared by the export engine's tests: a temporary folder per test, file
+// helpers, and the application object Qt's database drivers need.
+#ifndef KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
+#define KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
+
+#include <string>
+
+#include <QString>
+
+namespace export_test {
+
+// A fresh folder under $TMPDIR (or /tmp), removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder();
+
+  const QString& path() const { return path_; }
+  QString File(const QString& name) const { return path_ + QLatin1Char('/') + name; }
+
+ private:
+  QString path_;
+};
+
+std::string ReadBytes(const QString& path);
+void WriteBytes(const QString& path, const std::string& bytes);
+
+// A UTF-16LE file with byte-order mark, as text (the mark dropped).
+QString ReadUtf16LeText(const QString& path);
+
+}  // namespace export_test
+
+#endif  // KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
