@@ -1,0 +1,111 @@
+#include "KorvelToMaelisMigrationExport/export/directory_database.h"
+
+#include <atomic>
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+#include "KorvelToMaelisMigrationExport/export/error_numbers.h"
+
+namespace export_engine {
+namespace {
+
+constexpr QLatin1StringView kSqlitePrefix("sqlite:");
+
+QString NewConnectionName() {
+  static std::atomic<int> next{0};
+  return QStringLiteral("KorvelDb-%1").arg(next++);
+}
+
+QString ErrorText(const QSqlError& error) {
+  QString text = error.text().trimmed();
+  return text.isEmpty() ? QStringLiteral("Unspecified error") : text;
+}
+
+}  // namespace
+
+DirectoryDatabase::DirectoryDatabase() : connection_name_(NewConnectionName()) {}
+
+DirectoryDatabase::~DirectoryDatabase() { Close(); }
+
+Status DirectoryDatabase::DatabaseFailure(const QString& description) const {
+  return Status::Failure(description, db_.driverName(), error_number::kDatabaseFailure);
+}
+
+Status DirectoryDatabase::Open(const QString& connect_string) {
+  Close();
+  if (connect_string.startsWith(kSqlitePrefix, Qt::CaseInsensitive)) {
+    const QString path = connect_string.mid(kSqlitePrefix.size());
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name_);
+    // An empty name would give a fresh in-memory database instead of a failure.
+    if (path.isEmpty()) return DatabaseFailure(QStringLiteral("The connect string names no database file"));
+    db_.setDatabaseName(path);
+    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+  } else {
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connection_name_);
+    db_.setDatabaseName(connect_string);
+    db_.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
+  }
+  if (!db_.isValid()) return DatabaseFailure(ErrorText(db_.lastError()));
+  if (!db_.open()) return DatabaseFailure(ErrorText(db_.lastError()));
+  return Status();
+}
+
+void DirectoryDatabase::Close() {
+  prepared_.clear();
+  if (!db_.isValid()) return;
+  db_.close();
+  db_ = QSqlDatabase();
+  QSqlDatabase::removeDatabase(connection_name_);
+}
+
+Status DirectoryDatabase::Select(QStringView sql, const QStringList& bound_values, RecordTable* result) {
+  result->Reset({});
+  if (!db_.isOpen()) return DatabaseFailure(QStringLiteral("The directory database is not open"));
+
+  const QString text = sql.toString();
+  std::unique_ptr<QSqlQuery>& query = prepared_[text];
+  if (!query) {
+    query = std::make_unique<QSqlQuery>(db_);
+    query->setForwardOnly(true);
+    if (!query->prepare(text)) {
+      const Status failure = DatabaseFailure(ErrorText(query->lastError()));
+      prepared_.erase(text);
+      return failure;
+    }
+  }
+  for (int i = 0; i < bound_values.size(); ++i) query->bindValue(i, bound_values[i]);
+  if (!query->exec()) {
+    const Status failure = DatabaseFailure(ErrorText(query->lastError()));
+    // The next attempt prepares the text anew, in case the database has recovered.
+    prepared_.erase(text);
+    return failure;
+  }
+
+  const QSqlRecord record = query->record();
+  QStringList columns;
+  for (int i = 0; i < record.count(); ++i) columns << record.fieldName(i);
+  result->Reset(columns);
+  const int column_count = record.count();
+  while (query->next()) {
+    for (int i = 0; i < column_count; ++i) {
+      if (query->isNull(i)) {
+        result->AppendNullCell();
+      } else {
+        result->AppendCell(query->value(i).toString());
+      }
+    }
+  }
+  const QSqlError fetch_error = query->lastError();
+  query->finish();
+  if (fetch_error.isValid()) {
+    result->Reset({});
+    prepared_.erase(text);
+    return DatabaseFailure(ErrorText(fetch_error));
+  }
+  return Status();
+}
+
+}  // namespace export_engine

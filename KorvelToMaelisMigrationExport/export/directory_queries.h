@@ -1,0 +1,30 @@
+// Every query the export program sends to the directory database. An object
+// id goes in as a bound value (the ?), never pasted into the text, so an id
+// holding a quote can neither break a query nor change what it selects.
+#ifndef KORVEL_EXPORT_EXPORT_DIRECTORY_QUERIES_H_
+#define KORVEL_EXPORT_EXPORT_DIRECTORY_QUERIES_H_
+
+namespace export_engine::directory_query {
+
+// Start-up: how many subscribers the export will walk.
+inline constexpr char16_t kSubscriberCount[] = u"SELECT count(*) FROM Subscriber WHERE SubscriberType IN (1,3)";
+
+// The cached tables, in the order they are opened.
+inline constexpr char16_t kCallHandlers[] = u"Select * from vw_CallHandler";
+inline constexpr char16_t kSubscribers[] = u"Select * from vw_Subscriber WHERE SubscriberType IN (1,3)";
+inline constexpr char16_t kClassesOfService[] = u"Select * from vw_COS order by COSObjectID";
+inline constexpr char16_t kDtmfAccessIds[] = u"Select * from vw_DTMFAccessID";
+inline constexpr char16_t kLocations[] = u"Select * from vw_Location";
+
+// Per subscriber, during a run. Bound value: the subscriber's id.
+inline constexpr char16_t kAlternateExtensions[] =
+    u"SELECT * FROM DTMFAccessID WHERE IsPrimaryID='0' AND ParentObjectID=?";
+inline constexpr char16_t kPrimaryMwiDevice[] =
+    u"SELECT * FROM NotificationMWI WHERE Alias='MWI-1' AND ParentObjectID=?";
+// Bound value: the id of the subscriber's primary call handler.
+inline constexpr char16_t kAlternateContactRule[] =
+    u"SELECT * FROM ContactRule WHERE ParentObjectID=? AND Alias='Alternate'";
+
+}  // namespace export_engine::directory_query
+
+#endif  // KORVEL_EXPORT_EXPORT_DIRECTORY_QUERIES_H_
