@@ -1,0 +1,121 @@
+// The korvel-sample command: same seed, same bytes; a folder that is not
+// empty is used only with --force, which replaces nothing but the sample.
+#include <gtest/gtest.h>
+#include <stdio.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "korvel/sample/command_line.h"
+#include "korvel/sample/tests/sample_test_support.h"
+
+namespace korvel_sample {
+namespace {
+
+using korvel_sample_test::ReadBytes;
+using korvel_sample_test::Snapshot;
+using korvel_sample_test::TempFolder;
+
+struct CommandRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CommandRun Command(const std::vector<std::string>& arguments) {
+  std::ostringstream out, err;
+  const int status = RunSampleCommand(arguments, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(SampleCommand, SameSeedGivesTheSameBytesAndAnotherSeedAnotherSample) {
+  TempFolder folder;
+  const std::string dir = folder.path().string();
+  ASSERT_EQ(Command({dir, "--seed", "7", "--messages", "40"}).status, kExitSuccess);
+  const auto first = Snapshot(folder.path());
+  ASSERT_EQ(Command({dir, "--seed=7", "--messages=40", "--force"}).status, kExitSuccess);
+  EXPECT_TRUE(Snapshot(folder.path()) == first) << "a second run with the same seed differs";
+
+  ASSERT_EQ(Command({dir, "--seed", "8", "--messages", "40", "--force"}).status, kExitSuccess);
+  const auto other = Snapshot(folder.path());
+  for (const char* file : {kDirectoryFile, kStoreFile}) {
+    EXPECT_NE(other.at(file), first.at(file)) << file;
+  }
+  EXPECT_EQ(other.at(kRegistryFile), first.at(kRegistryFile));
+}
+
+TEST(SampleCommand, RefusesAFolderThatIsNotEmptyUnlessForced) {
+  TempFolder folder;
+  const std::filesystem::path keep = folder.path() / "notes.txt";
+  std::filesystem::create_directory(folder.path() / "outside");
+  const std::filesystem::path outside_file = folder.path() / "outside" / "kept.wav";
+  { std::ofstream(keep) << "mine"; }
+  { std::ofstream(outside_file) << "kept"; }
+  const std::filesystem::path dir = folder.path() / "server";
+  std::filesystem::create_directory(dir);
+  { std::ofstream(dir / "notes.txt") << "mine"; }
+
+  CommandRun refused = Command({dir.string()});
+  EXPECT_EQ(refused.status, kExitFailure);
+  EXPECT_NE(refused.err.find(dir.string()), std::string::npos) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / kRegistryFile));
+
+  // An earlier sample's stream folder that is a link leads outside: the link
+  // goes, what it points to stays.
+  std::filesystem::create_directory_symlink(folder.path() / "outside", dir / kStreamFolder);
+  { std::ofstream(dir / (std::string(kDirectoryFile) + "-journal")) << "stale journal"; }
+  ASSERT_EQ(Command({dir.string(), "--force"}).status, kExitSuccess);
+  EXPECT_EQ(ReadBytes(dir / "notes.txt"), "mine");
+  EXPECT_EQ(ReadBytes(outside_file), "kept");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / kStreamFolder));
+  EXPECT_FALSE(std::filesystem::exists(dir / (std::string(kDirectoryFile) + "-journal")));
+  EXPECT_TRUE(std::filesystem::exists(dir / kRegistryFile));
+
+  std::ofstream(folder.path() / "plain-file") << "x";
+  CommandRun not_a_folder = Command({(folder.path() / "plain-file").string()});
+  EXPECT_EQ(not_a_folder.status, kExitFailure);
+  EXPECT_NE(not_a_folder.err.find("plain-file"), std::string::npos);
+}
+
+TEST(SampleCommand, BadUsageExits64AndHelpDescribesTheDefaults) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{},
+                                             {"a", "b"},
+                                             {"a", "--bogus"},
+                                             {"a", "--messages"},
+                                             {"a", "--messages", "-1"},
+                                             {"a", "--subscribers", "5"},
+                                             {"a", "--subscribers", "12x"},
+                                             {"a", "--seed", "-3"}}) {
+    CommandRun run = Command(arguments);
+    EXPECT_EQ(run.status, kExitUsage) << (arguments.empty() ? "" : arguments.back());
+    EXPECT_NE(run.err.find("usage: korvel-sample"), std::string::npos);
+  }
+  CommandRun help = Command({"--help"});
+  EXPECT_EQ(help.status, kExitSuccess);
+  EXPECT_NE(help.out.find("default " + std::to_string(kDefaultSubscribers)), std::string::npos);
+  EXPECT_NE(help.out.find("default " + std::to_string(kDefaultMessages)), std::string::npos);
+}
+
+TEST(SampleCommand, PrintsEnvironmentLinesAShellReadsBack) {
+  TempFolder folder;
+  const std::filesystem::path dir = folder.path() / "it's a \"sample\" $HOME";
+  CommandRun run = Command({dir.string(), "--messages", "0"});
+  ASSERT_EQ(run.status, kExitSuccess) << run.err;
+  std::string exports;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("export ")) exports += line + "\n";
+  }
+  const std::string script = exports + "printf '%s\\n%s' \"$KORVEL_REGISTRY\" \"$KORVEL_DB_CONNECT\"";
+  FILE* shell = popen(("/bin/sh -c " + ShellQuoted(script)).c_str(), "r");
+  ASSERT_NE(shell, nullptr);
+  std::string echoed;
+  char buffer[512];
+  while (fgets(buffer, sizeof buffer, shell)) echoed += buffer;
+  EXPECT_EQ(pclose(shell), 0);
+  EXPECT_EQ(echoed, (dir / kRegistryFile).string() + "\nsqlite:" + (dir / kDirectoryFile).string());
+}
+
+}  // namespace
+}  // namespace korvel_sample

@@ -1,0 +1,154 @@
+#include "korvel/sample/tests/sample_test_support.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <strings.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace korvel_sample_test {
+
+TempFolder::TempFolder() {
+  const char* tmp = getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/korvel-sample-test.XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed for " << pattern;
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[std::filesystem::relative(entry.path(), folder).string()] = ReadBytes(entry.path());
+    }
+  }
+  return files;
+}
+
+bool QueryResult::HasColumn(const std::string& name) const {
+  for (const std::string& column : columns) {
+    if (strcasecmp(column.c_str(), name.c_str()) == 0) return true;
+  }
+  return false;
+}
+
+Value QueryResult::Get(std::size_t row, const std::string& column) const {
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (strcasecmp(columns[i].c_str(), column.c_str()) == 0) return rows.at(row).at(i);
+  }
+  ADD_FAILURE() << "no column " << column;
+  return std::nullopt;
+}
+
+QueryResult Query(const std::filesystem::path& database, const std::string& sql) {
+  QueryResult result;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << "cannot open " << database;
+    sqlite3_close(db);
+    return result;
+  }
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    return result;
+  }
+  const int count = sqlite3_column_count(statement);
+  for (int i = 0; i < count; ++i) result.columns.push_back(sqlite3_column_name(statement, i));
+  int step;
+  while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+    std::vector<Value> row;
+    for (int i = 0; i < count; ++i) {
+      const int type = sqlite3_column_type(statement, i);
+      if (result.rows.empty()) result.types.push_back(type);
+      if (type == SQLITE_NULL) {
+        row.emplace_back();
+      } else {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, i));
+        row.emplace_back(std::string(data ? data : "", sqlite3_column_bytes(statement, i)));
+      }
+    }
+    result.rows.push_back(std::move(row));
+  }
+  EXPECT_EQ(step, SQLITE_DONE) << sql << ": " << sqlite3_errmsg(db);
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return result;
+}
+
+namespace {
+
+std::uint32_t U32(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+std::uint16_t U16(const std::string& bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+}  // namespace
+
+WaveInfo InspectWave(const std::string& bytes) {
+  WaveInfo info;
+  if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) {
+    info.error = "no RIFF WAVE header";
+    return info;
+  }
+  if (U32(bytes, 4) != bytes.size() - 8) {
+    info.error = "RIFF size does not match the file";
+    return info;
+  }
+  bool have_format = false;
+  std::size_t at = 12;
+  while (at + 8 <= bytes.size()) {
+    const std::string tag = bytes.substr(at, 4);
+    const std::uint32_t size = U32(bytes, at + 4);
+    info.chunks.push_back(tag);
+    if (at + 8 + size > bytes.size()) {
+      info.error = "chunk " + tag + " runs past the end";
+      return info;
+    }
+    if (tag == "fmt ") {
+      info.format_size = size;
+      const std::uint16_t channels = U16(bytes, at + 10);
+      const std::uint32_t rate = U32(bytes, at + 12);
+      const std::uint32_t byte_rate = U32(bytes, at + 16);
+      const std::uint16_t block_align = U16(bytes, at + 20);
+      const std::uint16_t bits = U16(bytes, at + 22);
+      if (U16(bytes, at + 8) != 1 || block_align != channels * bits / 8 ||
+          byte_rate != rate * block_align) {
+        info.error = "inconsistent PCM format";
+        return info;
+      }
+      have_format = true;
+    } else if (tag == "data") {
+      info.data_size = size;
+      if (!have_format) info.error = "data before format";
+      if (at + 8 + size != bytes.size()) info.error = "data does not end the file";
+      return info;
+    }
+    at += 8 + size + (size & 1);
+  }
+  info.error = "no data chunk";
+  return info;
+}
+
+}  // namespace korvel_sample_test

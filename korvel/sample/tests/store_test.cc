@@ -1,0 +1,153 @@
+// The message store has the store's file layout, mailboxes for the directory's
+// subscribers, and messages of every shape the extraction has to cope with.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+#include "korvel/sample/sample_server.h"
+#include "korvel/sample/tests/sample_test_support.h"
+
+namespace korvel_sample {
+namespace {
+
+using korvel_sample_test::InspectWave;
+using korvel_sample_test::Query;
+using korvel_sample_test::QueryResult;
+using korvel_sample_test::TempFolder;
+
+class StoreTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new TempFolder;
+    SampleOptions options;
+    options.dir = folder_->path();
+    SampleReport report;
+    const Status status = WriteSampleServer(options, &report);
+    ASSERT_TRUE(status.ok()) << status.message();
+  }
+  static void TearDownTestSuite() { delete folder_; }
+
+  static QueryResult Store(const std::string& sql) {
+    return Query(folder_->path() / kStoreFile, sql);
+  }
+  static std::size_t Count(const std::string& where) {
+    QueryResult result = Store("SELECT count(*) FROM Message WHERE " + where);
+    return result.rows.empty() ? 0 : std::stoul(*result.rows[0][0]);
+  }
+
+  static TempFolder* folder_;
+};
+
+TempFolder* StoreTest::folder_ = nullptr;
+
+TEST_F(StoreTest, TablesHaveTheStoreLayout) {
+  // name, declared type, not null, primary key position
+  using Column = std::tuple<std::string, std::string, std::string, std::string>;
+  const std::vector<std::pair<std::string, std::vector<Column>>> expected = {
+      {"MailUser",
+       {{"MailUserID", "INTEGER", "0", "1"}, {"Alias", "ANY", "0", "0"},
+        {"DisplayName", "ANY", "0", "0"}, {"IsSubscriber", "INTEGER", "1", "0"}}},
+      {"Message",
+       {{"MessageID", "INTEGER", "0", "1"}, {"OwnerID", "INTEGER", "1", "0"},
+        {"Folder", "INTEGER", "1", "0"}, {"DeliveryTime", "ANY", "0", "0"},
+        {"HasUnknownSender", "ANY", "0", "0"}, {"SenderID", "INTEGER", "0", "0"},
+        {"SenderAddressType", "ANY", "0", "0"}, {"SenderEmailAddress", "ANY", "0", "0"},
+        {"Importance", "ANY", "0", "0"}, {"Sensitivity", "ANY", "0", "0"},
+        {"Subject", "ANY", "0", "0"}}},
+      {"AudioStream",
+       {{"MessageID", "INTEGER", "1", "1"}, {"Seq", "INTEGER", "1", "2"},
+        {"Data", "ANY", "1", "0"}}},
+      {"Fault",
+       {{"Method", "TEXT", "1", "0"}, {"ObjectID", "INTEGER", "0", "0"},
+        {"HResult", "INTEGER", "1", "0"}}},
+  };
+  for (const auto& [table, columns] : expected) {
+    QueryResult info = Store("PRAGMA table_info(" + table + ")");
+    ASSERT_EQ(info.rows.size(), columns.size()) << table;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      EXPECT_EQ(Column(*info.Get(i, "name"), *info.Get(i, "type"), *info.Get(i, "notnull"),
+                       *info.Get(i, "pk")),
+                columns[i])
+          << table;
+    }
+  }
+  EXPECT_EQ(Store("SELECT name FROM sqlite_master WHERE type = 'table'").rows.size(), 4u);
+  EXPECT_EQ(Store("SELECT * FROM Fault").rows.size(), 0u);
+  EXPECT_EQ(Store("SELECT dflt_value FROM pragma_table_info('MailUser') WHERE name = "
+                  "'IsSubscriber'").rows[0][0],
+            "1");
+}
+
+TEST_F(StoreTest, SubscribersAreTheDirectorysInItsOrderAndSendersResolve) {
+  QueryResult directory =
+      Query(folder_->path() / kDirectoryFile,
+            "Select * from vw_Subscriber WHERE SubscriberType IN (1,3)");
+  QueryResult subscribers =
+      Store("SELECT Alias FROM MailUser WHERE IsSubscriber = 1 ORDER BY MailUserID");
+  ASSERT_EQ(subscribers.rows.size(), directory.rows.size());
+  for (std::size_t i = 0; i < directory.rows.size(); ++i) {
+    EXPECT_EQ(subscribers.rows[i][0], directory.Get(i, "alias")) << i;
+  }
+  EXPECT_GT(Store("SELECT * FROM MailUser WHERE IsSubscriber = 0").rows.size(), 0u);
+  EXPECT_EQ(Count("OwnerID NOT IN (SELECT MailUserID FROM MailUser WHERE IsSubscriber = 1)"), 0u);
+  EXPECT_EQ(Count("SenderID IS NOT NULL AND SenderID NOT IN (SELECT MailUserID FROM MailUser)"),
+            0u);
+  EXPECT_GT(Count("SenderID IN (SELECT MailUserID FROM MailUser WHERE IsSubscriber = 0)"), 0u);
+}
+
+TEST_F(StoreTest, MessagesCoverEveryFolderSenderDateAndHeaderCase) {
+  EXPECT_EQ(Count("1"), static_cast<std::size_t>(kDefaultMessages));
+  EXPECT_GT(Count("Folder = 6"), 0u);
+  EXPECT_GT(Count("Folder = 13"), 0u);
+  EXPECT_EQ(Count("Folder NOT IN (6, 13)"), 0u);
+
+  EXPECT_EQ(Count("DeliveryTime IS NOT NULL AND typeof(DeliveryTime) <> 'real'"), 0u);
+  EXPECT_GT(Count("DeliveryTime < 25569"), 0u);             // before 1970
+  EXPECT_GT(Count("DeliveryTime > 50424.1348148"), 0u);     // after 2038-01-19 03:14:07
+  EXPECT_GT(Count("DeliveryTime IS NULL"), 0u);
+
+  for (int type : {5, 6, 7, 1}) {
+    EXPECT_GT(Count("HasUnknownSender = 1 AND SenderAddressType = " + std::to_string(type) +
+                    " AND SenderEmailAddress <> ''"),
+              0u)
+        << type;
+  }
+  EXPECT_GT(Count("HasUnknownSender = 1 AND SenderEmailAddress = ''"), 0u);
+  EXPECT_GT(Count("HasUnknownSender = 1 AND SenderEmailAddress IS NULL"), 0u);
+  EXPECT_EQ(Count("HasUnknownSender = 1 AND SenderID IS NOT NULL"), 0u);
+  EXPECT_GT(Count("HasUnknownSender = 0 AND SenderID IS NULL"), 0u);
+  EXPECT_EQ(Count("HasUnknownSender NOT IN (0, 1)"), 0u);
+
+  EXPECT_GT(Count("Importance = 2"), 0u);
+  EXPECT_GT(Count("Importance = 1"), 0u);
+  EXPECT_GT(Count("Sensitivity = 3"), 0u);
+  EXPECT_GT(Count("Sensitivity = 0"), 0u);
+  EXPECT_GT(Count("Subject IS NULL"), 0u);
+}
+
+TEST_F(StoreTest, AttachmentsAreWholeWaveFilesOneToThreeAMessage) {
+  QueryResult streams = Store("SELECT MessageID, Seq, Data, typeof(Data) FROM AudioStream "
+                              "ORDER BY MessageID, Seq");
+  std::map<std::string, int> per_message;
+  bool fact_first = false, long_format_first = false;
+  for (const auto& row : streams.rows) {
+    EXPECT_EQ(row[3], "blob");
+    const auto wave = InspectWave(*row[2]);
+    EXPECT_EQ(wave.error, "") << "message " << *row[0] << " attachment " << *row[1];
+    ++per_message[*row[0]];
+    if (row[1] == "1") {
+      fact_first |= wave.chunks == std::vector<std::string>{"fmt ", "fact", "data"};
+      long_format_first |= wave.format_size == 18;
+    }
+  }
+  EXPECT_EQ(per_message.size(), static_cast<std::size_t>(kDefaultMessages));
+  std::set<int> counts;
+  for (const auto& [message, count] : per_message) counts.insert(count);
+  EXPECT_EQ(counts, (std::set<int>{1, 2, 3}));
+  EXPECT_TRUE(fact_first);
+  EXPECT_TRUE(long_format_first);
+}
+
+}  // namespace
+}  // namespace korvel_sample
