@@ -1,0 +1,549 @@
+#include "korvel/zad/zad.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/com/com_ptr.h"
+#include "platform/com/runtime.h"
+#include "platform/com/safearray.h"
+#include "platform/com/stream.h"
+
+namespace {
+
+constexpr char kSchema[] = R"sql(
+CREATE TABLE MailUser (MailUserID INTEGER PRIMARY KEY, Alias ANY, DisplayName ANY,
+                       IsSubscriber INTEGER NOT NULL DEFAULT 1);
+CREATE TABLE Message (MessageID INTEGER PRIMARY KEY, OwnerID INTEGER NOT NULL,
+                      Folder INTEGER NOT NULL,
+                      DeliveryTime ANY, HasUnknownSender ANY, SenderID INTEGER,
+                      SenderAddressType ANY, SenderEmailAddress ANY,
+                      Importance ANY, Sensitivity ANY, Subject ANY);
+CREATE TABLE AudioStream (MessageID INTEGER NOT NULL, Seq INTEGER NOT NULL, Data ANY NOT NULL,
+                          PRIMARY KEY (MessageID, Seq));
+)sql";
+
+// Three mail users, of whom 1 and 3 are subscribers; user 1 has new messages
+// 10 and 12, saved message 11 and one in another folder; message 10 has two
+// attachments stored out of order.
+constexpr char kSampleRows[] = R"sql(
+INSERT INTO MailUser VALUES (1, 'amy', 'Amy Adams', 1), (2, 'sys', 'System', 0), (3, 'bob', NULL, 1);
+INSERT INTO Message VALUES
+  (10, 1, 6, 40000.5, 0, 3, NULL, NULL, 2, 0, 'hello'),
+  (11, 1, 13, 40001.25, 1, NULL, 5, 'x@y.example', 1, 3, NULL),
+  (12, 1, 6, NULL, 1, NULL, NULL, NULL, NULL, NULL, NULL),
+  (13, 1, 99, NULL, 0, NULL, NULL, NULL, NULL, NULL, NULL),
+  (14, 3, 6, NULL, 0, 1, NULL, NULL, NULL, NULL, NULL);
+INSERT INTO AudioStream VALUES (10, 2, x'5345434f4e44'), (10, 1, x'4649525354');
+)sql";
+
+struct Variant {
+  Variant() { VariantInit(&v); }
+  ~Variant() { VariantClear(&v); }
+  VARIANT v;
+};
+
+struct Bstr {
+  ~Bstr() { SysFreeString(text); }
+  BSTR text = nullptr;
+};
+
+class ZadStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/zad-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    store_path_ = folder_ + "/MessageStore.sqlite";
+    registry_path_ = folder_ + "/registry.reg";
+    PointRegistryAt(store_path_);
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    korvel::zad::RegisterClasses();
+  }
+
+  void TearDown() override {
+    CoUninitialize();
+    std::filesystem::remove_all(folder_);
+  }
+
+  void PointRegistryAt(const std::string& store_path) {
+    std::ofstream(registry_path_) << "Windows Registry Editor Version 5.00\r\n\r\n"
+                                  << "[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Zad\\1.0]\r\n"
+                                  << "\"Message Store\"=\"" << store_path << "\"\r\n";
+    setenv("KORVEL_REGISTRY", registry_path_.c_str(), 1);
+  }
+
+  void MakeStore(const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(store_path_.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    int code = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+    std::string message = error != nullptr ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    ASSERT_EQ(code, SQLITE_OK) << message;
+  }
+
+  // Create, Initialize, query, CreateZadSession, Logon: the log-in as the
+  // extractor makes it.
+  HRESULT LogOn(ComPtr<IQoZadSession>* session) {
+    ComPtr<IQoZadComponent> component;
+    HRESULT hr = CoCreateInstance(UuidOf<QoZadManager>(), nullptr, 0x15, UuidOf<IQoZadComponent>(),
+                                  component.ReleaseAndGetVoidAddressOf());
+    if (FAILED(hr)) return hr;
+    hr = component->Initialize(0);
+    if (FAILED(hr)) return hr;
+    ComPtr<IQoZadManager> manager;
+    hr = component.As(&manager);
+    if (FAILED(hr)) return hr;
+    hr = manager->CreateZadSession(session->ReleaseAndGetAddressOf());
+    if (FAILED(hr)) return hr;
+    return (*session)->Logon();
+  }
+
+  // GetDirectory, get_MailUsers, get_Subscribers and the subscriber filter.
+  ComPtr<IQoZadIterator> Subscribers() {
+    ComPtr<IQoZadSession> session;
+    EXPECT_EQ(LogOn(&session), S_OK);
+    ComPtr<IQoZadDirectory> directory;
+    ComPtr<IQoZadMailUsers> mail_users;
+    ComPtr<IQoZadIterator> subscribers;
+    if (!session) return subscribers;
+    EXPECT_EQ(session->GetDirectory(0, directory.ReleaseAndGetAddressOf()), S_OK);
+    EXPECT_EQ(directory->get_MailUsers(mail_users.ReleaseAndGetAddressOf()), S_OK);
+    EXPECT_EQ(mail_users->get_Subscribers(subscribers.ReleaseAndGetAddressOf()), S_OK);
+    Variant one;
+    one.v.vt = VT_I2;
+    one.v.iVal = 1;
+    EXPECT_EQ(subscribers->SimpleFilter(0x61810002, 1, &one.v), S_OK);
+    return subscribers;
+  }
+
+  template <typename T>
+  static ComPtr<T> Entry(IQoZadIterator* list, bool first, HRESULT expected = S_OK) {
+    ComPtr<IUnknown> entry;
+    HRESULT hr = first ? list->First(entry.ReleaseAndGetAddressOf()) : list->Next(entry.ReleaseAndGetAddressOf());
+    EXPECT_EQ(hr, expected);
+    ComPtr<T> typed;
+    if (entry) {
+      EXPECT_EQ(entry.As(&typed), S_OK);
+    }
+    return typed;
+  }
+
+  // The mail user at a position of the list, walking from First.
+  static ComPtr<IQoZadMailUser> MailUserAt(IQoZadIterator* list, int position) {
+    ComPtr<IQoZadMailUser> user = Entry<IQoZadMailUser>(list, true);
+    for (int i = 0; i < position && user; ++i) user = Entry<IQoZadMailUser>(list, false);
+    return user;
+  }
+
+  static ComPtr<IQoZadIterator> Messages(IQoZadMailUser* user, LONG folder) {
+    ComPtr<IQoZadFolder> inbox;
+    ComPtr<IQoZadIterator> messages;
+    EXPECT_EQ(user->get_Inbox(inbox.ReleaseAndGetAddressOf()), S_OK);
+    EXPECT_EQ(inbox->get_All(messages.ReleaseAndGetAddressOf()), S_OK);
+    if (folder != 0) {
+      Variant value;
+      value.v.vt = VT_I4;
+      value.v.lVal = folder;
+      EXPECT_EQ(messages->SimpleFilter(QOP_SEARCH_FOLDER, 1, &value.v), S_OK);
+    }
+    return messages;
+  }
+
+  std::string folder_;
+  std::string store_path_;
+  std::string registry_path_;
+};
+
+// GetMany with the given tags (lower bound `lower`); the answer's array.
+void GetMany(IUnknown* object, std::initializer_list<LONG> tags, Variant* values, LONG lower = 0,
+             HRESULT expected = S_OK) {
+  Variant request;
+  request.v.vt = VT_ARRAY | VT_VARIANT;
+  request.v.parray = SafeArrayCreateVector(VT_VARIANT, lower, static_cast<ULONG>(tags.size()));
+  LONG index = lower;
+  for (LONG tag : tags) {
+    VARIANT element;
+    VariantInit(&element);
+    element.vt = VT_I4;
+    element.lVal = tag;
+    SafeArrayPutElement(request.v.parray, &index, &element);
+    ++index;
+  }
+  ComPtr<IQoZadMailUser> user;
+  ComPtr<IQoZadMessage> message;
+  HRESULT hr = E_NOINTERFACE;
+  if (SUCCEEDED(object->QueryInterface(UuidOf<IQoZadMailUser>(), user.ReleaseAndGetVoidAddressOf()))) {
+    hr = user->GetMany(&request.v, &values->v);
+  } else if (SUCCEEDED(object->QueryInterface(UuidOf<IQoZadMessage>(), message.ReleaseAndGetVoidAddressOf()))) {
+    hr = message->GetMany(&request.v, &values->v);
+  }
+  ASSERT_EQ(hr, expected);
+  if (SUCCEEDED(hr)) {
+    ASSERT_EQ(values->v.vt, VT_ARRAY | VT_VARIANT);
+    LONG bound = 0;
+    SafeArrayGetLBound(values->v.parray, 1, &bound);
+    EXPECT_EQ(bound, lower);
+    SafeArrayGetUBound(values->v.parray, 1, &bound);
+    EXPECT_EQ(bound, lower + static_cast<LONG>(tags.size()) - 1);
+  }
+}
+
+const VARIANT& At(const Variant& values, LONG index) {
+  return static_cast<const VARIANT*>(values.v.parray->pvData)[index];
+}
+
+std::wstring AliasOf(IUnknown* user) {
+  Variant values;
+  GetMany(user, {QOP_ALIAS}, &values);
+  return At(values, 0).vt == VT_BSTR ? At(values, 0).bstrVal : L"<not text>";
+}
+
+LONG FolderOf(IUnknown* message) {
+  Variant values;
+  GetMany(message, {QOP_SEARCH_FOLDER}, &values);
+  return At(values, 0).lVal;
+}
+
+std::string ReadWholeStream(IQoZadListItem* item) {
+  Variant value;
+  EXPECT_EQ(item->get_Item(&value.v), S_OK);
+  if (value.v.vt != VT_UNKNOWN) return "<not an object>";
+  ComPtr<IStream> stream;
+  EXPECT_EQ(value.v.punkVal->QueryInterface(UuidOf<IStream>(), stream.ReleaseAndGetVoidAddressOf()), S_OK);
+  stream->Commit(0);
+  ULARGE_INTEGER size{};
+  EXPECT_EQ(stream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_END, &size), S_OK);
+  EXPECT_EQ(stream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_SET, nullptr), S_OK);
+  std::string bytes(size.QuadPart, '\0');
+  ULONG read = 0;
+  EXPECT_EQ(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read), S_OK);
+  EXPECT_EQ(read, bytes.size());
+  return bytes;
+}
+
+TEST_F(ZadStore, AnswersTheExtractorsCallOrder) {
+  MakeStore(std::string(kSchema) + kSampleRows);
+  ComPtr<IQoZadIterator> subscribers = Subscribers();
+  ASSERT_TRUE(subscribers);
+  LONG count = -1;
+  ASSERT_EQ(subscribers->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 2);
+
+  ComPtr<IQoZadMailUser> amy = Entry<IQoZadMailUser>(subscribers.Get(), true);
+  ASSERT_TRUE(amy);
+  EXPECT_EQ(AliasOf(amy.Get()), L"amy");
+  Bstr name;
+  ASSERT_EQ(amy->get_DisplayName(&name.text), S_OK);
+  EXPECT_STREQ(name.text, L"Amy Adams");
+
+  // New voice messages, then, after removing the filter, the saved ones.
+  ComPtr<IQoZadIterator> messages = Messages(amy.Get(), QO_SEARCH_FOLDER_NewVoiceFilter);
+  ASSERT_EQ(messages->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 2);
+  ComPtr<IQoZadMessage> first = Entry<IQoZadMessage>(messages.Get(), true);
+  ComPtr<IQoZadMessage> second = Entry<IQoZadMessage>(messages.Get(), false);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(FolderOf(first.Get()), 6);
+  Bstr subject;
+  ASSERT_EQ(first->get_Subject(&subject.text), S_OK);
+  EXPECT_STREQ(subject.text, L"hello");
+  EXPECT_FALSE(Entry<IQoZadMessage>(messages.Get(), false, S_FALSE));
+  ASSERT_EQ(messages->SetFilter(nullptr), S_OK);
+  Variant saved;
+  saved.v.vt = VT_I4;
+  saved.v.lVal = QO_SEARCH_FOLDER_SavedVoiceFilter;
+  ASSERT_EQ(messages->SimpleFilter(QOP_SEARCH_FOLDER, 1, &saved.v), S_OK);
+  ASSERT_EQ(messages->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 1);
+  ComPtr<IQoZadMessage> saved_message = Entry<IQoZadMessage>(messages.Get(), true);
+  EXPECT_EQ(FolderOf(saved_message.Get()), 13);
+
+  // The sender of the first message is mail user 3.
+  ComPtr<IQoZadMailUser> sender;
+  ASSERT_EQ(first->get_Sender(sender.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(AliasOf(sender.Get()), L"bob");
+
+  // Attachments come in Seq order, each a stream.
+  ComPtr<IQoZadAudioList> audio;
+  ASSERT_EQ(first->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
+  ASSERT_EQ(audio->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 2);
+  ComPtr<IQoZadListItem> item;
+  ASSERT_EQ(audio->First(item.ReleaseAndGetAddressOf()), S_OK);
+  Bstr key;
+  ASSERT_EQ(item->get_Key(&key.text), S_OK);
+  EXPECT_STREQ(key.text, L"1");
+  EXPECT_EQ(ReadWholeStream(item.Get()), "FIRST");
+  ASSERT_EQ(audio->Next(item.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(ReadWholeStream(item.Get()), "SECOND");
+  EXPECT_EQ(audio->Next(item.ReleaseAndGetAddressOf()), S_FALSE);
+  EXPECT_FALSE(item);
+
+  ComPtr<IQoZadMailUser> bob = Entry<IQoZadMailUser>(subscribers.Get(), false);
+  ASSERT_TRUE(bob);
+  EXPECT_EQ(AliasOf(bob.Get()), L"bob");
+  Bstr no_name;
+  ASSERT_EQ(bob->get_DisplayName(&no_name.text), S_OK);
+  EXPECT_EQ(no_name.text, nullptr);
+  EXPECT_FALSE(Entry<IQoZadMailUser>(subscribers.Get(), false, S_FALSE));
+  EXPECT_FALSE(Entry<IQoZadMailUser>(subscribers.Get(), false, S_FALSE));
+}
+
+TEST_F(ZadStore, ValuesKeepTheirPropertysTypeOnlyWhenTheyFit) {
+  MakeStore(std::string(kSchema) + R"sql(
+    INSERT INTO MailUser VALUES (1, 42, 'n', 1), (2, 'big', 'n', 70000);
+    INSERT INTO Message VALUES
+      (10, 1, 6, 40000.75, 1, 2, 'AMIS', x'00ff', 5000000000, 2.5, NULL),
+      (11, 1, 6, 40000, 'yes', NULL, 7, 12, -3, NULL, NULL);
+  )sql");
+  ComPtr<IQoZadMailUser> user = MailUserAt(Subscribers().Get(), 0);
+  ASSERT_TRUE(user);
+  Variant user_values;
+  GetMany(user.Get(), {QOP_ALIAS, QOP_IS_SUBSCRIBER, 0x12340003}, &user_values, 1);
+  EXPECT_EQ(At(user_values, 0).vt, VT_I4);  // an alias stored as a number stays a number
+  EXPECT_EQ(At(user_values, 0).lVal, 42);
+  EXPECT_EQ(At(user_values, 1).vt, VT_I2);
+  EXPECT_EQ(At(user_values, 1).iVal, 1);
+  EXPECT_EQ(At(user_values, 2).vt, VT_ERROR);
+  EXPECT_EQ(At(user_values, 2).scode, QO_E_NOT_FOUND);
+
+  ComPtr<IQoZadIterator> messages = Messages(user.Get(), 0);
+  ComPtr<IQoZadMessage> first = Entry<IQoZadMessage>(messages.Get(), true);
+  ComPtr<IQoZadMessage> second = Entry<IQoZadMessage>(messages.Get(), false);
+  ComPtr<IQoZadMailUser> sender;
+  ASSERT_EQ(first->get_Sender(sender.ReleaseAndGetAddressOf()), S_OK);
+  Variant sender_values;
+  GetMany(sender.Get(), {QOP_IS_SUBSCRIBER}, &sender_values);
+  EXPECT_EQ(At(sender_values, 0).vt, VT_I4);  // too big for VT_I2
+  EXPECT_EQ(At(sender_values, 0).lVal, 70000);
+  const std::initializer_list<LONG> six = {QOP_DELIVERY_TIME, QOP_HAS_UNKNOWN_SENDER, QOP_SENDER_ADDRESS_TYPE,
+                                           QOP_SENDER_EMAIL_ADDRESS, QOP_IMPORTANCE, QOP_SENSITIVITY};
+  Variant values;
+  GetMany(first.Get(), six, &values);
+  EXPECT_EQ(At(values, 0).vt, VT_DATE);
+  EXPECT_EQ(At(values, 0).date, 40000.75);
+  EXPECT_EQ(At(values, 1).vt, VT_BOOL);
+  EXPECT_EQ(At(values, 1).boolVal, VARIANT_TRUE);
+  EXPECT_EQ(At(values, 2).vt, VT_BSTR);
+  EXPECT_STREQ(At(values, 2).bstrVal, L"AMIS");
+  ASSERT_EQ(At(values, 3).vt, VT_ARRAY | VT_UI1);
+  EXPECT_EQ(At(values, 3).parray->rgsabound[0].cElements, 2u);
+  EXPECT_EQ(static_cast<const BYTE*>(At(values, 3).parray->pvData)[1], 0xFF);
+  EXPECT_EQ(At(values, 4).vt, VT_R8);  // beyond 32 bits: not cut short
+  EXPECT_EQ(At(values, 4).dblVal, 5000000000.0);
+  EXPECT_EQ(At(values, 5).vt, VT_R8);
+  EXPECT_EQ(At(values, 5).dblVal, 2.5);
+
+  Variant more;
+  GetMany(second.Get(), six, &more);
+  EXPECT_EQ(At(more, 0).vt, VT_I4);  // a whole-number date is an INTEGER, not a date
+  EXPECT_EQ(At(more, 1).vt, VT_BSTR);
+  EXPECT_EQ(At(more, 2).vt, VT_I4);
+  EXPECT_EQ(At(more, 2).lVal, 7);
+  EXPECT_EQ(At(more, 3).vt, VT_I4);
+  EXPECT_EQ(At(more, 4).lVal, -3);
+  EXPECT_EQ(At(more, 5).vt, VT_EMPTY);
+}
+
+TEST_F(ZadStore, GetManyRefusesARequestOfTheWrongShape) {
+  MakeStore(std::string(kSchema) + kSampleRows);
+  ComPtr<IQoZadMailUser> user = MailUserAt(Subscribers().Get(), 0);
+  ASSERT_TRUE(user);
+  Variant values;
+  Variant not_array;
+  not_array.v.vt = VT_I4;
+  not_array.v.lVal = QOP_ALIAS;
+  EXPECT_EQ(user->GetMany(&not_array.v, &values.v), E_INVALIDARG);
+  Variant bytes;
+  bytes.v.vt = VT_ARRAY | VT_UI1;
+  bytes.v.parray = SafeArrayCreateVector(VT_UI1, 0, 4);
+  EXPECT_EQ(user->GetMany(&bytes.v, &values.v), E_INVALIDARG);
+  GetMany(user.Get(), {}, &values);  // no tags, no values
+  Variant text_tag;
+  text_tag.v.vt = VT_ARRAY | VT_VARIANT;
+  text_tag.v.parray = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+  static_cast<VARIANT*>(text_tag.v.parray->pvData)[0].vt = VT_BSTR;
+  Variant fresh;
+  EXPECT_EQ(user->GetMany(&text_tag.v, &fresh.v), E_INVALIDARG);
+  EXPECT_EQ(fresh.v.vt, VT_EMPTY);
+  EXPECT_EQ(user->GetMany(nullptr, &fresh.v), E_POINTER);
+}
+
+TEST_F(ZadStore, SenderNeedsAKnownSenderId) {
+  MakeStore(std::string(kSchema) + kSampleRows + "INSERT INTO Message VALUES (15, 3, 6, NULL, 0, 77, NULL, NULL, NULL, NULL, NULL);");
+  ComPtr<IQoZadMailUser> bob = MailUserAt(Subscribers().Get(), 1);
+  ASSERT_TRUE(bob);
+  ComPtr<IQoZadIterator> messages = Messages(bob.Get(), 0);
+  ComPtr<IQoZadMessage> known = Entry<IQoZadMessage>(messages.Get(), true);
+  ComPtr<IQoZadMessage> nobody = Entry<IQoZadMessage>(messages.Get(), false);
+  ComPtr<IQoZadMailUser> sender;
+  ASSERT_EQ(known->get_Sender(sender.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(AliasOf(sender.Get()), L"amy");
+  EXPECT_EQ(nobody->get_Sender(sender.ReleaseAndGetAddressOf()), QO_E_NOT_FOUND);
+  EXPECT_FALSE(sender);
+
+  ComPtr<IQoZadMailUser> amy = MailUserAt(Subscribers().Get(), 0);
+  ComPtr<IQoZadIterator> saved = Messages(amy.Get(), QO_SEARCH_FOLDER_SavedVoiceFilter);
+  ComPtr<IQoZadMessage> unknown = Entry<IQoZadMessage>(saved.Get(), true);
+  EXPECT_EQ(unknown->get_Sender(sender.ReleaseAndGetAddressOf()), QO_E_NOT_FOUND);
+}
+
+TEST_F(ZadStore, AudioDataThatIsNoBlobComesAsAPlainValue) {
+  MakeStore(std::string(kSchema) + R"sql(
+    INSERT INTO MailUser VALUES (1, 'a', 'A', 1);
+    INSERT INTO Message VALUES (10, 1, 6, NULL, 0, NULL, NULL, NULL, NULL, NULL, NULL);
+    INSERT INTO AudioStream VALUES (10, 'z', 'not audio'), (10, 1, 17);
+  )sql");
+  ComPtr<IQoZadMailUser> user = MailUserAt(Subscribers().Get(), 0);
+  ComPtr<IQoZadMessage> message = Entry<IQoZadMessage>(Messages(user.Get(), 6).Get(), true);
+  ComPtr<IQoZadAudioList> audio;
+  ASSERT_EQ(message->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
+  ComPtr<IQoZadListItem> item;
+  ASSERT_EQ(audio->First(item.ReleaseAndGetAddressOf()), S_OK);
+  Variant value;
+  ASSERT_EQ(item->get_Item(&value.v), S_OK);
+  EXPECT_EQ(value.v.vt, VT_I4);
+  EXPECT_EQ(value.v.lVal, 17);
+  ASSERT_EQ(audio->Next(item.ReleaseAndGetAddressOf()), S_OK);  // a text Seq sorts after numbers
+  Bstr key;
+  ASSERT_EQ(item->get_Key(&key.text), S_OK);
+  EXPECT_STREQ(key.text, L"z");
+  Variant text;
+  ASSERT_EQ(item->get_Item(&text.v), S_OK);
+  EXPECT_EQ(text.v.vt, VT_BSTR);
+  EXPECT_STREQ(text.v.bstrVal, L"not audio");
+}
+
+TEST_F(ZadStore, FiltersAndIterationFollowTheirRules) {
+  MakeStore(std::string(kSchema) + kSampleRows);
+  ComPtr<IQoZadIterator> subscribers = Subscribers();
+  ASSERT_TRUE(subscribers);
+  IUnknown* entry = nullptr;
+  Variant one;
+  one.v.vt = VT_I2;
+  one.v.iVal = 1;
+  EXPECT_EQ(subscribers->SimpleFilter(0x61810002, 1, &one.v), E_UNEXPECTED);  // one filter at a time
+  ASSERT_EQ(subscribers->SetFilter(nullptr), S_OK);
+  EXPECT_EQ(subscribers->SimpleFilter(QOP_SEARCH_FOLDER, 1, &one.v), E_INVALIDARG);
+  EXPECT_EQ(subscribers->SimpleFilter(0x61810002, 2, &one.v), E_INVALIDARG);
+  EXPECT_EQ(subscribers->Next(&entry), E_UNEXPECTED);
+  EXPECT_EQ(subscribers->SetFilter(subscribers.Get()), E_INVALIDARG);
+  LONG count = 0;
+  ASSERT_EQ(subscribers->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 3);  // no filter: every mail user
+
+  ComPtr<IQoZadMailUser> bob = MailUserAt(subscribers.Get(), 2);
+  ASSERT_TRUE(bob);
+  ComPtr<IQoZadIterator> none = Messages(bob.Get(), QO_SEARCH_FOLDER_SavedVoiceFilter);
+  ASSERT_EQ(none->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(none->First(&entry), S_FALSE);
+  EXPECT_EQ(entry, nullptr);
+}
+
+TEST_F(ZadStore, LogonNeedsAStoreAndNeverMakesOne) {
+  ComPtr<IQoZadSession> session;
+  EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);  // the file does not exist
+  EXPECT_FALSE(std::filesystem::exists(store_path_));
+  ComPtr<IQoZadDirectory> directory;
+  EXPECT_EQ(session->GetDirectory(0, directory.ReleaseAndGetAddressOf()), E_UNEXPECTED);
+
+  std::ofstream(store_path_) << "plain text, not a database";
+  EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);
+
+  std::filesystem::remove(store_path_);
+  MakeStore("CREATE TABLE MailUser (MailUserID INTEGER PRIMARY KEY, Alias ANY);");
+  EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);
+
+  std::filesystem::remove(store_path_);
+  MakeStore(kSchema);
+  EXPECT_EQ(LogOn(&session), S_OK);
+
+  PointRegistryAt("");
+  EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);
+  std::ofstream(registry_path_) << "Windows Registry Editor Version 5.00\r\n";
+  EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);
+}
+
+TEST_F(ZadStore, FaultRowsFailExactlyTheNamedMethodOfTheNamedObject) {
+  MakeStore(std::string(kSchema) + kSampleRows + R"sql(
+    CREATE TABLE Fault (Method TEXT NOT NULL, ObjectID INTEGER, HResult INTEGER NOT NULL);
+    INSERT INTO Fault VALUES
+      ('get_Inbox', 3, 2147500037),          -- E_FAIL written unsigned
+      ('GetMany', 12, -2147024809),          -- E_INVALIDARG written signed
+      ('get_Item', NULL, -2147467259),       -- every attachment
+      ('Next', 3, 2147549183),               -- the step to mail user 3
+      ('get_Subject', 10, 0),                -- a success code fails nothing
+      ('get_Subject', 10, 99999999999);      -- nor does a value beyond 32 bits
+  )sql");
+  ComPtr<IQoZadIterator> subscribers = Subscribers();
+  ComPtr<IQoZadMailUser> amy = Entry<IQoZadMailUser>(subscribers.Get(), true);
+  ASSERT_TRUE(amy);
+  ComPtr<IQoZadFolder> inbox;
+  EXPECT_EQ(amy->get_Inbox(inbox.ReleaseAndGetAddressOf()), S_OK);
+
+  ComPtr<IQoZadIterator> messages = Messages(amy.Get(), QO_SEARCH_FOLDER_NewVoiceFilter);
+  ComPtr<IQoZadMessage> ten = Entry<IQoZadMessage>(messages.Get(), true);
+  ComPtr<IQoZadMessage> twelve = Entry<IQoZadMessage>(messages.Get(), false);
+  Variant values;
+  GetMany(ten.Get(), {QOP_IMPORTANCE}, &values);
+  Variant refused;
+  GetMany(twelve.Get(), {QOP_IMPORTANCE}, &refused, 0, E_INVALIDARG);
+  EXPECT_EQ(refused.v.vt, VT_EMPTY);
+  Bstr subject;
+  EXPECT_EQ(ten->get_Subject(&subject.text), S_OK);
+
+  ComPtr<IQoZadAudioList> audio;
+  ASSERT_EQ(ten->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
+  ComPtr<IQoZadListItem> item;
+  ASSERT_EQ(audio->First(item.ReleaseAndGetAddressOf()), S_OK);
+  Variant data;
+  EXPECT_EQ(item->get_Item(&data.v), E_FAIL);
+  EXPECT_EQ(data.v.vt, VT_EMPTY);
+  Bstr key;
+  EXPECT_EQ(item->get_Key(&key.text), S_OK);
+
+  ComPtr<IUnknown> next;
+  EXPECT_EQ(subscribers->Next(next.ReleaseAndGetAddressOf()), E_UNEXPECTED);
+  EXPECT_FALSE(next);
+
+  // The subscriber met on another way still fails get_Inbox.
+  ComPtr<IQoZadMailUser> bob;
+  ASSERT_EQ(ten->get_Sender(bob.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(bob->get_Inbox(inbox.ReleaseAndGetAddressOf()), E_FAIL);
+  EXPECT_FALSE(inbox);
+}
+
+TEST_F(ZadStore, FaultOnLogonEndsTheLogIn) {
+  MakeStore(std::string(kSchema) + R"sql(
+    CREATE TABLE Fault (Method TEXT NOT NULL, ObjectID INTEGER, HResult INTEGER NOT NULL);
+    INSERT INTO Fault VALUES ('Logon', NULL, -2147221231);
+  )sql");
+  ComPtr<IQoZadSession> session;
+  EXPECT_EQ(LogOn(&session), MakeHresult(0x80040111));
+  ComPtr<IQoZadDirectory> directory;
+  EXPECT_EQ(session->GetDirectory(0, directory.ReleaseAndGetAddressOf()), E_UNEXPECTED);
+}
+
+TEST_F(ZadStore, ObjectsOutliveTheirSession) {
+  MakeStore(std::string(kSchema) + kSampleRows);
+  ComPtr<IQoZadMailUser> amy;
+  {
+    ComPtr<IQoZadIterator> subscribers = Subscribers();
+    amy = MailUserAt(subscribers.Get(), 0);
+  }
+  ASSERT_TRUE(amy);
+  EXPECT_EQ(AliasOf(amy.Get()), L"amy");
+}
+
+}  // namespace
