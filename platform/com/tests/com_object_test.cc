@@ -125,10 +125,4 @@ TEST(ComPtr, OutParameterReleasesWhatItHeld) {
   EXPECT_TRUE(second_gone);
 }
 
-TEST(ComPtr, AsOnAnEmptyPointerFails) {
-  ComPtr<IShape> empty;
-  ComPtr<IUnknown> out;
-  EXPECT_EQ(empty.As(&out), E_POINTER);
-}
-
 }  // namespace

@@ -186,12 +186,4 @@ TEST(Guid, RandomIdsAreVersion4WithStandardText) {
   EXPECT_EQ(CoCreateGuid(nullptr), E_POINTER);
 }
 
-TEST(Hresult, Win32ErrorsGoIntoTheirFacility) {
-  EXPECT_EQ(HRESULT_FROM_WIN32(5), MakeHresult(0x80070005));
-  EXPECT_EQ(HRESULT_FROM_WIN32(0), S_OK);
-  EXPECT_EQ(HRESULT_FROM_WIN32(E_FAIL), E_FAIL);
-  EXPECT_TRUE(FAILED(E_OUTOFMEMORY));
-  EXPECT_TRUE(SUCCEEDED(S_FALSE));
-}
-
 }  // namespace
