@@ -7,13 +7,15 @@
 namespace export_test {
 namespace {
 
+// Language and ListInDirectory have no declared type, so they keep whatever
+// a test stores, text or number, as another engine might hand them over.
 constexpr const char* kSchema[] = {
     "CREATE TABLE Location (LocationObjectID TEXT, Alias TEXT)",
     "CREATE TABLE COS (COSObjectID TEXT, Alias TEXT)",
     "CREATE TABLE CallHandler (CallHandlerObjectID TEXT, Alias TEXT, DTMFAccessID TEXT)",
     "CREATE TABLE Subscriber (SubscriberObjectID TEXT, Alias TEXT, FirstName TEXT, LastName TEXT, "
-    "DisplayName TEXT, PWDTMF TEXT, DTMFAccessID TEXT, BillingID TEXT, Language INTEGER, "
-    "ListInDirectory INTEGER, StreamPath TEXT, CallHandlerObjectID TEXT, COSObjectID TEXT, "
+    "DisplayName TEXT, PWDTMF TEXT, DTMFAccessID TEXT, BillingID TEXT, Language, "
+    "ListInDirectory, StreamPath TEXT, CallHandlerObjectID TEXT, COSObjectID TEXT, "
     "LocationObjectID TEXT, SubscriberType INTEGER)",
     "CREATE TABLE DTMFAccessID (DTMFAccessID TEXT, IsPrimaryID TEXT, ParentObjectID TEXT)",
     "CREATE TABLE NotificationMWI (Alias TEXT, ParentObjectID TEXT, MWIExtension TEXT)",

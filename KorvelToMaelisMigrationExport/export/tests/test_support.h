@@ -3,6 +3,7 @@
 #ifndef KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
 #define KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
 
+#include <ostream>
 #include <string>
 
 #include <QString>
@@ -31,5 +32,8 @@ void WriteBytes(const QString& path, const std::string& bytes);
 QString ReadUtf16LeText(const QString& path);
 
 }  // namespace export_test
+
+// Lets test failures show texts rather than their bytes.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 #endif  // KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_

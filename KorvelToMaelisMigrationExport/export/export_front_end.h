@@ -1,0 +1,52 @@
+// What an export run needs from whoever drives it: the main window answers
+// with message boxes and its controls, the headless mode on the console, tests
+// with scripted answers. The run itself never touches a window.
+#ifndef KORVEL_EXPORT_EXPORT_EXPORT_FRONT_END_H_
+#define KORVEL_EXPORT_EXPORT_EXPORT_FRONT_END_H_
+
+#include <QString>
+
+namespace export_engine {
+
+enum class PromptButtons { kOk, kOkCancel, kYesNo };
+
+// A notice or question. `text_id` is the string-table id the text starts
+// with, or kComposedText for a failure message made up by the program.
+struct Prompt {
+  static constexpr int kComposedText = -1;
+  int text_id = kComposedText;
+  QString text;
+  PromptButtons buttons = PromptButtons::kOk;
+};
+
+class ExportFrontEnd {
+ public:
+  virtual ~ExportFrontEnd() = default;
+
+  // Shows `prompt` and waits for the answer: true for OK or Yes.
+  virtual bool Ask(const Prompt& prompt) = 0;
+
+  // True while the run writes its files: the window disables its list and
+  // buttons and shows the busy pointer; false gives back the Exit button.
+  virtual void ShowRunning(bool running) = 0;
+
+  // The progress bar's value; its range was set at start-up.
+  virtual void SetProgress(int value) = 0;
+
+  // Lets the front end handle its events; called after every log line.
+  virtual void Yield() = 0;
+
+  // Keeps the output path for the next start of the program.
+  virtual void SaveSettings(const QString& output_path) = 0;
+
+  // Opens a file the run produced for the administrator to read.
+  virtual void OpenProducedFile(const QString& path) = 0;
+
+  // A string value under HKEY_LOCAL_MACHINE; empty when the key or the value
+  // is missing.
+  virtual QString ReadMachineString(const QString& key_path, const QString& value_name) = 0;
+};
+
+}  // namespace export_engine
+
+#endif  // KORVEL_EXPORT_EXPORT_EXPORT_FRONT_END_H_

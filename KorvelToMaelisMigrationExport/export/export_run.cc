@@ -1,0 +1,173 @@
+#include "KorvelToMaelisMigrationExport/export/export_run.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLocale>
+
+#include "KorvelToMaelisMigrationExport/export/csv_file.h"
+#include "KorvelToMaelisMigrationExport/export/data_items.h"
+#include "KorvelToMaelisMigrationExport/export/file_operations.h"
+#include "KorvelToMaelisMigrationExport/export/output_paths.h"
+#include "KorvelToMaelisMigrationExport/export/subscriber_rows.h"
+#include "KorvelToMaelisMigrationExport/export/voice_names.h"
+#include "KorvelToMaelisMigrationExport/localisation/string_table.h"
+
+namespace export_engine {
+namespace {
+
+using localisation::myLoadResString;
+
+constexpr int kNoItemsSelected = 36;
+constexpr int kNoOutputFolder = 126;
+constexpr int kRequiredItemMissing = 128;
+constexpr int kOverwriteEarlierExport = 129;
+constexpr int kOutputComplete = 39;
+constexpr int kErrorsEncountered = 1;
+constexpr int kViewExtractionLog = 131;
+constexpr int kViewCsvFile = 132;
+
+constexpr char16_t kServerKey[] = u"Software\\Halvern\\Trellium\\1.0";
+constexpr char16_t kRootPathValue[] = u"Root Path";
+constexpr char16_t kExtractionLogName[] = u"MsgExtraction.log";
+
+bool Ask(ExportFrontEnd& front_end, int text_id, PromptButtons buttons) {
+  return front_end.Ask({text_id, myLoadResString(text_id), buttons});
+}
+
+// The checks before anything is written; false when one of them ends the run.
+bool RequestPassesChecks(const ExportRequest& request, ExportFrontEnd& front_end) {
+  const auto& entries = request.data_items;
+  if (std::none_of(entries.begin(), entries.end(), [](const DataItemEntry& entry) { return entry.ticked; })) {
+    Ask(front_end, kNoItemsSelected, PromptButtons::kOk);
+    return false;
+  }
+  if (request.output_path.isEmpty()) {
+    Ask(front_end, kNoOutputFolder, PromptButtons::kOk);
+    return false;
+  }
+  // The labels of the language loaded now: the list shows them.
+  for (const DataItemEntry& entry : entries) {
+    const std::optional<DataItem> item = DataItemForLabel(entry.label);
+    if (item && DataItemInfoOf(*item).required && !entry.ticked) {
+      Ask(front_end, kRequiredItemMissing, PromptButtons::kOk);
+      return false;
+    }
+  }
+  const QString output_folder = OutputFolder(request.output_path);
+  if (QFileInfo(output_folder + QLatin1StringView(kCsvFileName)).isFile()) {
+    if (!Ask(front_end, kOverwriteEarlierExport, PromptButtons::kYesNo)) return false;
+    RemoveMessageFiles(output_folder, request.include_messages, front_end);
+  }
+  // With messages wanted, the check that the program runs under the message
+  // store service's account (and the question whether to go on without it)
+  // belongs here, before the settings are saved and anything is written.
+  return true;
+}
+
+std::vector<DataItem> TickedItems(const ExportRequest& request) {
+  std::vector<DataItem> items;
+  for (const DataItemEntry& entry : request.data_items) {
+    if (!entry.ticked) continue;
+    if (const std::optional<DataItem> item = DataItemForLabel(entry.label)) items.push_back(*item);
+  }
+  return items;
+}
+
+void WriteHeaderRow(const std::vector<DataItem>& items, CsvFile& csv, ExportLog& log) {
+  QString line;
+  for (DataItem item : items) {
+    for (const char16_t* name : DataItemInfoOf(item).header_names) AppendCsvField(line, QStringView(name));
+  }
+  EndCsvLine(line);
+  const Status written = csv.WriteLine(line);
+  if (!written.ok()) log.WriteLogLine(written.RunLogLine());
+}
+
+// The closing summary and the offers to open the files written.
+void OfferProducedFiles(const ExportRequest& request, const RunResult& result, const QString& log_folder,
+                        ExportFrontEnd& front_end) {
+  const QString summary =
+      myLoadResString(kOutputComplete) + SignedNumberText(result.error_count) + myLoadResString(kErrorsEncountered);
+  if (front_end.Ask({kOutputComplete, summary, PromptButtons::kOkCancel})) front_end.OpenProducedFile(result.log_path);
+  if (request.include_messages && Ask(front_end, kViewExtractionLog, PromptButtons::kOkCancel)) {
+    front_end.OpenProducedFile(log_folder + QLatin1Char('/') + QString::fromUtf16(kExtractionLogName));
+  }
+  if (Ask(front_end, kViewCsvFile, PromptButtons::kYesNo)) front_end.OpenProducedFile(result.csv_path);
+}
+
+}  // namespace
+
+QString GeneralDateTimeNow() {
+  const QLocale locale = QLocale::system();
+  const QDateTime now = QDateTime::currentDateTime();
+  // The long time format names the time zone, which the log does without.
+  QString time_format = locale.timeFormat(QLocale::LongFormat);
+  time_format.remove(QLatin1Char('t'));
+  return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+         locale.toString(now.time(), time_format.trimmed());
+}
+
+RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment, ExportFrontEnd& front_end) {
+  RunResult result;
+  if (!RequestPassesChecks(request, front_end)) return result;
+
+  front_end.SaveSettings(request.output_path);
+
+  const QString output_folder = OutputFolder(request.output_path);
+  const QString log_folder = LogFolder(request.output_path);
+  result.csv_path = QFileInfo(request.output_path).absoluteFilePath();
+  result.log_path = ExportLogPath(log_folder);
+
+  front_end.ShowRunning(true);
+  int progress = 0;
+  front_end.SetProgress(progress);
+  // A file that cannot be deleted here makes the creation below fail.
+  DeleteFileWithoutForcing(request.output_path);
+
+  // From here on a failing step writes one "(error) in export." line and the
+  // run goes on with the next one. The log is not open yet when the CSV file
+  // is created, so that failure shows in the log through every failed write.
+  CsvFile csv;
+  csv.Create(request.output_path);
+  ExportLog log([&front_end] { front_end.Yield(); });
+  log.OpenExportLog(result.log_path, false, environment.program);
+  log.WriteLogLine(QStringLiteral("Starting export: ") + GeneralDateTimeNow());
+  log.WriteLogLine(u"");
+  const QString root_path = front_end.ReadMachineString(QString::fromUtf16(kServerKey), QString::fromUtf16(kRootPathValue));
+
+  const std::vector<DataItem> items = TickedItems(request);
+  WriteHeaderRow(items, csv, log);
+
+  SubscriberRows rows(environment.tables, items, root_path, output_folder, log, csv);
+  const std::size_t subscriber_count = environment.tables.subscribers().row_count();
+  const int progress_maximum =
+      static_cast<int>(std::clamp<std::int64_t>(environment.subscriber_count, 0, std::numeric_limits<int>::max()));
+  for (std::size_t row = 0; row < subscriber_count; ++row) {
+    rows.Export(row);
+    if (progress < progress_maximum) front_end.SetProgress(++progress);
+  }
+
+  // With messages wanted, the message extractor is started here on the log
+  // folder and followed until its log closes; the closing lines come after.
+
+  log.WriteLogLine(u"");
+  log.WriteLogLine(QStringLiteral("Export complete: ") + GeneralDateTimeNow());
+  front_end.ShowRunning(false);
+  csv.Close();
+  log.CloseExportLog();
+
+  result.reached_end = true;
+  result.error_count = log.error_count();
+  if (request.started_with_arguments) {
+    result.ends_program = true;
+    return result;
+  }
+  OfferProducedFiles(request, result, log_folder, front_end);
+  return result;
+}
+
+}  // namespace export_engine

@@ -1,0 +1,318 @@
+#include "KorvelToMaelisMigrationExport/export/subscriber_rows.h"
+
+#include <cmath>
+#include <utility>
+
+#include "KorvelToMaelisMigrationExport/export/directory_queries.h"
+#include "KorvelToMaelisMigrationExport/export/error_numbers.h"
+#include "KorvelToMaelisMigrationExport/export/voice_names.h"
+
+namespace export_engine {
+namespace {
+
+constexpr int kAlternateExtensionFields = 9;
+
+Status MissingColumn(QStringView column, QStringView query) {
+  return Status::Failure(
+      QStringLiteral("Column %1 cannot be found in the result of %2").arg(column.toString(), query.toString()),
+      QString::fromLatin1(kProgramSource), error_number::kItemNotFound);
+}
+
+Status TypeMismatch() {
+  return Status::Failure(QStringLiteral("Type mismatch"), QString::fromLatin1(kProgramSource),
+                         error_number::kTypeMismatch);
+}
+
+// A stored number as plain decimal text; none when the text is no number.
+std::optional<QString> AsDecimalNumber(QStringView text) {
+  const QStringView trimmed = text.trimmed();
+  bool ok = false;
+  const qlonglong whole = trimmed.toLongLong(&ok);
+  if (ok) return QString::number(whole);
+  const double number = trimmed.toDouble(&ok);
+  if (ok && std::isfinite(number)) return QString::number(number, 'g', 15);
+  return std::nullopt;
+}
+
+// A stored truth value: a number (non-zero is true) or the words true/false.
+std::optional<bool> AsBoolean(QStringView text) {
+  const QStringView trimmed = text.trimmed();
+  bool ok = false;
+  const double number = trimmed.toDouble(&ok);
+  if (ok) return number != 0;
+  if (trimmed.compare(u"true", Qt::CaseInsensitive) == 0) return true;
+  if (trimmed.compare(u"false", Qt::CaseInsensitive) == 0) return false;
+  return std::nullopt;
+}
+
+}  // namespace
+
+SubscriberRows::SubscriberRows(TableCache& tables, std::vector<DataItem> ticked_items, QString root_path,
+                               QString output_folder, ExportLog& log, CsvFile& csv)
+    : tables_(tables),
+      ticked_items_(std::move(ticked_items)),
+      root_path_(std::move(root_path)),
+      output_folder_(std::move(output_folder)),
+      log_(log),
+      csv_(csv) {
+  const RecordTable& subscribers = tables_.subscribers();
+  const QStringView subscriber_query = directory_query::kSubscribers;
+  subscriber_alias_ = FindColumn(subscribers, u"alias", subscriber_query);
+  subscriber_call_handler_ = FindColumn(subscribers, u"CallHandlerObjectID", subscriber_query);
+  subscriber_cos_ = FindColumn(subscribers, u"COSObjectID", subscriber_query);
+  subscriber_location_ = FindColumn(subscribers, u"LocationObjectID", subscriber_query);
+  subscriber_id_ = FindColumn(subscribers, u"SubscriberObjectID", subscriber_query);
+  first_name_ = FindColumn(subscribers, u"FirstName", subscriber_query);
+  last_name_ = FindColumn(subscribers, u"LastName", subscriber_query);
+  display_name_ = FindColumn(subscribers, u"DisplayName", subscriber_query);
+  password_ = FindColumn(subscribers, u"PWDTMF", subscriber_query);
+  billing_id_ = FindColumn(subscribers, u"BillingID", subscriber_query);
+  language_ = FindColumn(subscribers, u"Language", subscriber_query);
+  list_in_directory_ = FindColumn(subscribers, u"ListInDirectory", subscriber_query);
+  subscriber_extension_ = FindColumn(subscribers, u"DTMFAccessID", subscriber_query);
+  stream_path_ = FindColumn(subscribers, u"StreamPath", subscriber_query);
+  call_handler_id_ = FindColumn(tables_.call_handlers(), u"CallHandlerObjectID", directory_query::kCallHandlers);
+  call_handler_extension_ = FindColumn(tables_.call_handlers(), u"DTMFAccessID", directory_query::kCallHandlers);
+  cos_id_ = FindColumn(tables_.classes_of_service(), u"COSOBjectID", directory_query::kClassesOfService);
+  location_id_ = FindColumn(tables_.locations(), u"LocationObjectID", directory_query::kLocations);
+}
+
+SubscriberRows::Column SubscriberRows::FindColumn(const RecordTable& table, QStringView name, QStringView query) {
+  return {name, query, table.ColumnIndex(name)};
+}
+
+void SubscriberRows::LogFailure(const Status& failure) { log_.WriteLogLine(failure.RunLogLine()); }
+
+void SubscriberRows::LogMissingColumn(const Column& column) { LogFailure(MissingColumn(column.name, column.query)); }
+
+QString SubscriberRows::Value(const RecordTable& table, std::size_t row, const Column& column) {
+  if (!column.index) {
+    LogMissingColumn(column);
+    return QString();
+  }
+  return table.Text(row, *column.index).toString();
+}
+
+QString SubscriberRows::Value(const RecordTable& table, std::size_t row, QStringView column, QStringView query) {
+  return Value(table, row, FindColumn(table, column, query));
+}
+
+std::optional<QString> SubscriberRows::Alias(std::size_t row) {
+  const RecordTable& subscribers = tables_.subscribers();
+  if (!subscriber_alias_.index) {
+    LogMissingColumn(subscriber_alias_);
+    return std::nullopt;
+  }
+  if (subscribers.IsNull(row, *subscriber_alias_.index)) return std::nullopt;
+  return subscribers.Text(row, *subscriber_alias_.index).toString();
+}
+
+std::optional<std::size_t> SubscriberRows::Find(const RecordTable& table, const Column& column, const QString& id) {
+  if (!column.index) {
+    // A search on a column the table lacks finds nothing.
+    LogMissingColumn(column);
+    return std::nullopt;
+  }
+  return table.FindFirst(*column.index, id);
+}
+
+void SubscriberRows::Export(std::size_t row) {
+  const RecordTable& subscribers = tables_.subscribers();
+
+  // A null alias cannot form the "Alias=" line; that is no failure.
+  const std::optional<QString> alias = Alias(row);
+  if (alias) log_.WriteLogLine(QStringLiteral("\r\nAlias=") + *alias);
+  if (alias && alias->compare(u"EAdmin", Qt::CaseInsensitive) == 0) {
+    log_.WriteLogLine(u"    skipping EAdmin");
+    return;
+  }
+
+  line_.clear();
+  const std::optional<std::size_t> call_handler =
+      Find(tables_.call_handlers(), call_handler_id_, Value(subscribers, row, subscriber_call_handler_));
+  if (!call_handler) {
+    log_.WriteLogLine(u"(error) can't find primary call handler reference for this subscriber.  Skipping user.");
+    return;
+  }
+  if (!Find(tables_.classes_of_service(), cos_id_, Value(subscribers, row, subscriber_cos_))) {
+    log_.WriteLogLine(u"(error) can't find COS reference for mail user.  Skipping user.");
+    return;
+  }
+  if (!Find(tables_.locations(), location_id_, Value(subscribers, row, subscriber_location_))) {
+    log_.WriteLogLine(u"(error) can't find Location reference for mail user. Skipping user.");
+    return;
+  }
+
+  contact_rule_.reset();
+  for (DataItem item : ticked_items_) {
+    AppendItemValue(item, row, *call_handler);
+    AlternateContactRuleStep(item, *call_handler);
+    if (item == DataItem::kVoiceName) AppendVoiceName(row);
+  }
+  EndCsvLine(line_);
+  const Status written = csv_.WriteLine(line_);
+  if (!written.ok()) LogFailure(written);
+}
+
+void SubscriberRows::AppendItemValue(DataItem item, std::size_t row, std::size_t call_handler_row) {
+  const RecordTable& subscribers = tables_.subscribers();
+  switch (item) {
+    case DataItem::kAlias:
+      return Append(Value(subscribers, row, subscriber_alias_));
+    case DataItem::kFirstName:
+      return Append(Value(subscribers, row, first_name_));
+    case DataItem::kLastName:
+      return Append(Value(subscribers, row, last_name_));
+    case DataItem::kDisplayName:
+      return Append(Value(subscribers, row, display_name_));
+    case DataItem::kEncryptedPassword:
+      return Append(Value(subscribers, row, password_));
+    case DataItem::kPrimaryExtension:
+      return Append(Value(tables_.call_handlers(), call_handler_row, call_handler_extension_));
+    case DataItem::kAllAlternateExtensions:
+      return AppendAlternateExtensions(row);
+    case DataItem::kPrimaryMwiString:
+      return AppendPrimaryMwiString(row);
+    case DataItem::kBillingId:
+      return Append(Value(subscribers, row, billing_id_));
+    case DataItem::kLanguage:
+      return AppendLanguage(row);
+    case DataItem::kListInDirectory:
+      return AppendListInDirectory(row);
+    case DataItem::kTransferAction:
+    case DataItem::kTransferType:
+    case DataItem::kTransferNumber:
+    case DataItem::kRingsToWait:
+    case DataItem::kVoiceName:
+      return;  // from the contact rule and voice-name steps
+  }
+}
+
+void SubscriberRows::AppendAlternateExtensions(std::size_t row) {
+  const QString subscriber = Value(tables_.subscribers(), row, subscriber_id_);
+  const Status status = tables_.database().Select(directory_query::kAlternateExtensions, {subscriber}, &query_result_);
+  std::size_t count = 0;
+  if (!status.ok()) {
+    LogFailure(status);
+  } else if (const std::optional<int> column = query_result_.ColumnIndex(u"DTMFAccessID"); !column) {
+    LogFailure(MissingColumn(u"DTMFAccessID", directory_query::kAlternateExtensions));
+  } else {
+    count = query_result_.row_count();
+    for (std::size_t i = 0; i < count; ++i) Append(query_result_.Text(i, *column));
+  }
+  for (std::size_t i = count; i < kAlternateExtensionFields; ++i) Append(u"");
+}
+
+void SubscriberRows::AppendPrimaryMwiString(std::size_t row) {
+  const RecordTable& subscribers = tables_.subscribers();
+  const QString subscriber = Value(subscribers, row, subscriber_id_);
+  const Status status = tables_.database().Select(directory_query::kPrimaryMwiDevice, {subscriber}, &query_result_);
+  if (!status.ok()) {
+    LogFailure(status);
+    return Append(u"");
+  }
+  if (query_result_.row_count() != 1) {
+    Append(u"");
+    log_.WriteLogLine(
+        u"(error) search for primary MWI device for this subscriber did not return a single row as expected");
+    return;
+  }
+  const std::optional<int> mwi = query_result_.ColumnIndex(u"MWIExtension");
+  if (!mwi) {
+    LogFailure(MissingColumn(u"MWIExtension", directory_query::kPrimaryMwiDevice));
+    return Append(u"");
+  }
+  if (!subscriber_extension_.index) {
+    LogMissingColumn(subscriber_extension_);
+    return Append(u"");
+  }
+  QString value = query_result_.Text(0, *mwi).toString();
+  value.replace(QLatin1Char('X'), subscribers.Text(row, *subscriber_extension_.index).toString(),
+                Qt::CaseInsensitive);
+  Append(value);
+}
+
+void SubscriberRows::AppendLanguage(std::size_t row) {
+  const QString stored = Value(tables_.subscribers(), row, language_);
+  if (stored.isEmpty()) return Append(u"");
+  const std::optional<QString> number = AsDecimalNumber(stored);
+  if (!number) {
+    LogFailure(TypeMismatch());
+    return Append(u"");
+  }
+  Append(*number);
+}
+
+void SubscriberRows::AppendListInDirectory(std::size_t row) {
+  const RecordTable& subscribers = tables_.subscribers();
+  if (!list_in_directory_.index) {
+    LogMissingColumn(list_in_directory_);
+    return Append(u"");
+  }
+  if (subscribers.IsNull(row, *list_in_directory_.index)) return Append(u"0");
+  const std::optional<bool> listed = AsBoolean(subscribers.Text(row, *list_in_directory_.index));
+  if (!listed) {
+    LogFailure(TypeMismatch());
+    return Append(u"");
+  }
+  Append(*listed ? u"1" : u"0");
+}
+
+// Every ticked entry consults the alternate contact rule, and each one that
+// finds no single rule logs it, so the log shows the gap once per entry. The
+// rule is read from the database once per subscriber: the answers for its
+// entries are the same, and a run of a hundred thousand subscribers would
+// otherwise send sixteen times the queries.
+void SubscriberRows::AlternateContactRuleStep(DataItem item, std::size_t call_handler_row) {
+  if (!contact_rule_) {
+    contact_rule_.emplace();
+    const QString call_handler = Value(tables_.call_handlers(), call_handler_row, call_handler_id_);
+    contact_rule_->status =
+        tables_.database().Select(directory_query::kAlternateContactRule, {call_handler}, &contact_rule_->rules);
+  }
+  const bool transfer = IsTransferItem(item);
+  if (!contact_rule_->status.ok()) {
+    LogFailure(contact_rule_->status);
+    if (transfer) Append(u"");
+    return;
+  }
+  if (contact_rule_->rules.row_count() != 1) {
+    log_.WriteLogLine(u"(error) could not find alternate contact rule for this subscriber.");
+    if (transfer) Append(u"");
+    return;
+  }
+  if (transfer) AppendTransferValue(item);
+}
+
+void SubscriberRows::AppendTransferValue(DataItem item) {
+  const RecordTable& rules = contact_rule_->rules;
+  const QStringView query = directory_query::kAlternateContactRule;
+  switch (item) {
+    case DataItem::kTransferAction:
+      return Append(Value(rules, 0, u"Action", query));
+    case DataItem::kTransferType: {
+      const std::optional<int> column = rules.ColumnIndex(u"TransferType");
+      if (column && rules.IsNull(0, *column)) return Append(u"0");
+      return Append(Value(rules, 0, u"TransferType", query));
+    }
+    case DataItem::kTransferNumber:
+      return Append(Value(rules, 0, u"Extension", query));
+    case DataItem::kRingsToWait: {
+      const QString rings = Value(rules, 0, u"TransferRings", query);
+      return Append(rings == u"0" ? QStringView(u"1") : QStringView(rings));
+    }
+    default:
+      return;
+  }
+}
+
+void SubscriberRows::AppendVoiceName(std::size_t row) {
+  const std::optional<QString> alias = Alias(row);
+  const QString stream_path = Value(tables_.subscribers(), row, stream_path_);
+  Status failure;
+  const QString file_name = ExportVoiceName(alias, stream_path, root_path_, output_folder_, &failure);
+  if (!failure.ok()) LogFailure(failure);
+  Append(file_name);
+}
+
+}  // namespace export_engine

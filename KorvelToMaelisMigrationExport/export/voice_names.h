@@ -1,0 +1,36 @@
+// Each subscriber's recorded voice name, copied from the server's stream
+// files into the output folder as <alias>_VOICE_NAME.WAV; and the clearing of
+// an earlier export's files before a new one overwrites it.
+#ifndef KORVEL_EXPORT_EXPORT_VOICE_NAMES_H_
+#define KORVEL_EXPORT_EXPORT_VOICE_NAMES_H_
+
+#include <optional>
+
+#include <QString>
+#include <QStringView>
+
+#include "KorvelToMaelisMigrationExport/export/export_front_end.h"
+#include "KorvelToMaelisMigrationExport/export/status.h"
+
+namespace export_engine {
+
+inline constexpr char16_t kVoiceNameSuffix[] = u"_VOICE_NAME.WAV";
+
+// Copies one subscriber's recording and gives the file name for the CSV's
+// VoiceName field. The field is empty when there is nothing to copy (no stream
+// path, no file there); a failed copy sets `failure` but still gives the name,
+// as does an alias that would lead the file out of the output folder (or no
+// alias at all), which fails like a name the file system refuses.
+QString ExportVoiceName(const std::optional<QString>& alias, QStringView stream_path, const QString& root_path,
+                        const QString& output_folder, Status* failure);
+
+// Deletes the earlier export's voice names (*.wav) from `folder`, and its
+// message files (*.msg) when messages are exported again; extensions compare
+// without regard to case. Subfolders are not visited. A read-only file stays;
+// each file that cannot be deleted is reported through `front_end` and the
+// clearing goes on.
+void RemoveMessageFiles(const QString& folder, bool include_messages, ExportFrontEnd& front_end);
+
+}  // namespace export_engine
+
+#endif  // KORVEL_EXPORT_EXPORT_VOICE_NAMES_H_
