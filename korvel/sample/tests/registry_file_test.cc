@@ -1,13 +1,15 @@
-// The registry file decodes as the regedit format and holds every value the
-// kit reads, pointing into the sample's folder.
+// The registry file is regedit text the registry reads, holding every value
+// the kit reads, pointing into the sample's folder.
 #include <gtest/gtest.h>
-#include <strings.h>
+#include <stdlib.h>
 
-#include <map>
+#include <cstring>
+#include <optional>
 
 #include "korvel/sample/sample_server.h"
 #include "korvel/sample/tests/sample_test_support.h"
 #include "platform/codepage/codepage.h"
+#include "platform/registry/registry.h"
 
 namespace korvel_sample {
 namespace {
@@ -15,101 +17,110 @@ namespace {
 using korvel_sample_test::ReadBytes;
 using korvel_sample_test::TempFolder;
 
-struct NoCase {
-  bool operator()(const std::string& a, const std::string& b) const {
-    return strcasecmp(a.c_str(), b.c_str()) < 0;
-  }
+struct RegistryValue {
+  LONG result = ERROR_FILE_NOT_FOUND;
+  DWORD type = REG_NONE;
+  std::string text;  // string types, as UTF-8 without the terminator
+  DWORD number = 0;  // REG_DWORD
 };
-using Values = std::map<std::string, std::string, NoCase>;  // value name -> text after '='
-using Keys = std::map<std::string, Values, NoCase>;
 
-// Reads the file as regedit text: UTF-16LE with byte-order mark, CR LF.
-Keys ParseRegistry(const std::string& bytes) {
-  EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-  const std::string text = codepage::WideToUtf8(codepage::Utf16LeToWide(bytes.substr(2)));
-  Keys keys;
-  std::string key;
-  std::size_t at = 0;
-  bool first = true;
-  while (at < text.size()) {
-    const std::size_t end = text.find("\r\n", at);
-    EXPECT_NE(end, std::string::npos) << "last line without CR LF";
-    if (end == std::string::npos) break;
-    const std::string line = text.substr(at, end - at);
-    at = end + 2;
-    EXPECT_EQ(line.find('\n'), std::string::npos) << "line feed without carriage return";
-    if (first) {
-      EXPECT_EQ(line, "Windows Registry Editor Version 5.00");
-      first = false;
-    } else if (line.starts_with("[HKEY_LOCAL_MACHINE\\") && line.ends_with("]")) {
-      key = line.substr(20, line.size() - 21);
-    } else if (line.starts_with("\"")) {
-      const std::size_t name_end = line.find("\"=");
-      keys[key][line.substr(1, name_end - 1)] = line.substr(name_end + 2);
+RegistryValue ReadValue(const std::wstring& key_path, const std::wstring& name) {
+  RegistryValue value;
+  HKEY key = nullptr;
+  value.result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, KEY_READ, &key);
+  if (value.result != ERROR_SUCCESS) return value;
+  BYTE data[4096];
+  DWORD size = sizeof data;
+  value.result = RegQueryValueExW(key, name.c_str(), nullptr, &value.type, data, &size);
+  RegCloseKey(key);
+  if (value.result != ERROR_SUCCESS) return value;
+  if (value.type == REG_DWORD) {
+    std::memcpy(&value.number, data, sizeof value.number);
+  } else {
+    std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+    EXPECT_TRUE(!text.empty() && text.back() == L'\0');
+    if (!text.empty()) text.pop_back();
+    value.text = codepage::WideToUtf8(text);
+  }
+  return value;
+}
+
+// Points the registry at the sample's file for the test's lifetime.
+class SampleRegistry {
+ public:
+  explicit SampleRegistry(const std::filesystem::path& dir) {
+    SampleOptions options;
+    options.dir = dir;
+    options.messages = 0;
+    SampleReport report;
+    const Status status = WriteSampleServer(options, &report);
+    EXPECT_TRUE(status.ok()) << status.message();
+    const char* previous = getenv("KORVEL_REGISTRY");
+    if (previous) previous_ = previous;
+    setenv("KORVEL_REGISTRY", (dir / kRegistryFile).c_str(), 1);
+  }
+  ~SampleRegistry() {
+    if (previous_) {
+      setenv("KORVEL_REGISTRY", previous_->c_str(), 1);
     } else {
-      EXPECT_EQ(line, "");
+      unsetenv("KORVEL_REGISTRY");
     }
   }
-  return keys;
-}
 
-// A REG_SZ text as written: quoted, with \\ and \" escapes.
-std::string Unquote(const std::string& value) {
-  EXPECT_TRUE(value.size() >= 2 && value.front() == '"' && value.back() == '"') << value;
-  std::string text;
-  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
-    if (value[i] == '\\') ++i;
-    text.push_back(value[i]);
+ private:
+  std::optional<std::string> previous_;
+};
+
+constexpr const wchar_t* kEventSourceKey =
+    L"System\\CurrentControlSet\\Services\\EventLog\\Application\\NorvaneKorvel_QoTm";
+
+TEST(RegistryFile, IsRegeditTextInUtf16LeWithCrLfLineEnds) {
+  TempFolder folder;
+  SampleRegistry registry(folder.path());
+  const std::string bytes = ReadBytes(folder.path() / kRegistryFile);
+  ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+  const std::string text = codepage::WideToUtf8(codepage::Utf16LeToWide(bytes.substr(2)));
+  EXPECT_TRUE(text.starts_with("Windows Registry Editor Version 5.00\r\n"));
+  EXPECT_TRUE(text.ends_with("\r\n"));
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+    ASSERT_EQ(text[at - 1], '\r') << "bare line feed at " << at;
   }
-  return text;
-}
-
-// A REG_EXPAND_SZ as written: hex(2): UTF-16LE bytes with the terminator.
-std::string DecodeExpandString(const std::string& value) {
-  EXPECT_TRUE(value.starts_with("hex(2):")) << value;
-  std::string bytes;
-  for (std::size_t i = 7; i < value.size(); i += 3) {
-    bytes.push_back(static_cast<char>(std::stoi(value.substr(i, 2), nullptr, 16)));
-  }
-  EXPECT_TRUE(bytes.ends_with(std::string(2, '\0')));
-  return codepage::WideToUtf8(codepage::Utf16LeToWide(bytes.substr(0, bytes.size() - 2)));
-}
-
-Keys WriteAndParse(const std::filesystem::path& dir) {
-  SampleOptions options;
-  options.dir = dir;
-  SampleReport report;
-  const Status status = WriteSampleServer(options, &report);
-  EXPECT_TRUE(status.ok()) << status.message();
-  return ParseRegistry(ReadBytes(dir / kRegistryFile));
 }
 
 TEST(RegistryFile, HoldsEveryValueTheKitReads) {
   TempFolder folder;
+  SampleRegistry registry(folder.path());
   const std::string dir = folder.path().string();
-  Keys keys = WriteAndParse(folder.path());
 
-  // Version 4.0 build 5: the build half's decimal digits sit in hexadecimal places.
-  EXPECT_EQ(keys["Software\\Halvern"]["Version Number"], "dword:00040000");
-  EXPECT_EQ(keys["Software\\Halvern"]["Build Number"], "dword:00050003");
-  const Values& trellium = keys["Software\\Halvern\\Trellium\\1.0"];
-  EXPECT_EQ(Unquote(trellium.at("Root Path")), dir + "/");
-  EXPECT_EQ(trellium.at("Server State"), "dword:00000020");
-  EXPECT_EQ(Unquote(keys["Software\\Halvern\\Zad\\1.0"]["Message Store"]),
+  // 4.0 build 5 patch 3: the build half's decimal digits sit in hexadecimal
+  // places, so it passes the oldest accepted server, 4.0 build 4 patch 10.
+  const RegistryValue version = ReadValue(L"Software\\Halvern\\", L"Version Number");
+  const RegistryValue build = ReadValue(L"Software\\Halvern\\", L"Build Number");
+  EXPECT_EQ(version.type, REG_DWORD);
+  EXPECT_EQ(version.number, 0x00040000u);
+  EXPECT_EQ(build.number, 0x00050003u);
+
+  const RegistryValue root = ReadValue(L"Software\\Halvern\\Trellium\\1.0", L"Root Path");
+  EXPECT_EQ(root.type, REG_SZ);
+  EXPECT_EQ(root.text, dir + "/");
+  EXPECT_EQ(ReadValue(L"Software\\Halvern\\Trellium\\1.0", L"Server State").number, 32u);
+  EXPECT_EQ(ReadValue(L"Software\\Halvern\\Zad\\1.0", L"Message Store").text,
             dir + "/" + kStoreFile);
-  Values& log_manager = keys["Software\\Halvern\\QoLogMgr\\1.0"];
-  EXPECT_EQ(std::filesystem::path(Unquote(log_manager["Log File"])).parent_path(), dir);
-  EXPECT_EQ(Unquote(log_manager["Help Web Server"]), "http://help.halvern.example/");
-  EXPECT_EQ(Unquote(keys["SYSTEM\\CurrentControlSet\\Services\\QoTmMgr"]["ObjectName"]),
+  EXPECT_EQ(ReadValue(L"Software\\Halvern\\QoLogMgr\\1.0", L"Log File").text,
+            dir + "/" + kLogFile);
+  EXPECT_EQ(ReadValue(L"Software\\Halvern\\QoLogMgr\\1.0", L"Help Web Server").text,
+            "http://help.halvern.example/");
+  EXPECT_EQ(ReadValue(L"SYSTEM\\CurrentControlSet\\Services\\QoTmMgr", L"ObjectName").text,
             "KORVEL\\qotmsvc");
 
-  Values& source =
-      keys["SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\NorvaneKorvel_QoTm"];
-  const std::string message_file = DecodeExpandString(source["EventMessageFile"]);
-  EXPECT_EQ(DecodeExpandString(source["CategoryMessageFile"]), message_file);
-  EXPECT_EQ(std::filesystem::path(message_file).parent_path(), dir);
+  const RegistryValue event_file = ReadValue(kEventSourceKey, L"EventMessageFile");
+  const RegistryValue category_file = ReadValue(kEventSourceKey, L"CategoryMessageFile");
+  EXPECT_EQ(event_file.type, REG_EXPAND_SZ);
+  EXPECT_EQ(category_file.type, REG_EXPAND_SZ);
+  EXPECT_EQ(event_file.text, dir + "/" + kEventMessageFile);
+  EXPECT_EQ(category_file.text, event_file.text);
 
-  const std::string messages = ReadBytes(message_file);
+  const std::string messages = ReadBytes(event_file.text);
   const auto message_text = [&messages](const std::string& id) {
     const std::size_t start = messages.find("MessageId=" + id + "\r\nLanguage=English\r\n");
     const std::size_t end = messages.find("\r\n.\r\n", start);
@@ -123,15 +134,14 @@ TEST(RegistryFile, HoldsEveryValueTheKitReads) {
   EXPECT_NE(message_text("105").find("%1"), std::string::npos);
 }
 
-TEST(RegistryFile, EscapesAFolderNameWithQuotesBackslashesAndOtherScripts) {
+TEST(RegistryFile, KeepsAFolderNameWithQuotesBackslashesAndOtherScripts) {
   TempFolder folder;
   const std::filesystem::path dir = folder.path() / "a \"quoted\" back\\slash \xE6\x97\xA5";
-  Keys keys = WriteAndParse(dir);
-  EXPECT_EQ(Unquote(keys["Software\\Halvern\\Trellium\\1.0"]["Root Path"]), dir.string() + "/");
-  const std::string message_file = DecodeExpandString(
-      keys["SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\NorvaneKorvel_QoTm"]
-          ["EventMessageFile"]);
-  EXPECT_TRUE(std::filesystem::exists(message_file)) << message_file;
+  SampleRegistry registry(dir);
+  EXPECT_EQ(ReadValue(L"Software\\Halvern\\Trellium\\1.0", L"Root Path").text,
+            dir.string() + "/");
+  EXPECT_EQ(ReadValue(kEventSourceKey, L"EventMessageFile").text,
+            (dir / kEventMessageFile).string());
 }
 
 }  // namespace
