@@ -63,11 +63,14 @@ Status PrepareFolder(const fs::path& dir, bool force) {
   return RemoveEarlierSample(dir);
 }
 
-fs::path AbsoluteFolder(const fs::path& dir) {
+Status AbsoluteFolder(const fs::path& dir, fs::path* absolute) {
   std::error_code error;
-  fs::path absolute = fs::absolute(dir, error).lexically_normal();
-  if (!absolute.has_filename() && absolute.has_relative_path()) absolute = absolute.parent_path();
-  return absolute;
+  *absolute = fs::absolute(dir, error).lexically_normal();
+  if (error) return Failure(dir, "cannot make the path absolute", error);
+  if (!absolute->has_filename() && absolute->has_relative_path()) {
+    *absolute = absolute->parent_path();
+  }
+  return Status::Ok();
 }
 
 Status CheckOptions(const SampleOptions& options) {
@@ -95,8 +98,9 @@ int MinimumSubscribers() { return SpecialSubscriberCount(); }
 Status WriteSampleServer(const SampleOptions& options, SampleReport* report) {
   Status status = CheckOptions(options);
   if (!status.ok()) return status;
-  const fs::path dir = AbsoluteFolder(options.dir);
-  status = PrepareFolder(dir, options.force);
+  fs::path dir;
+  status = AbsoluteFolder(options.dir, &dir);
+  if (status.ok()) status = PrepareFolder(dir, options.force);
   if (!status.ok()) return status;
 
   const fs::path stream_folder = dir / kStreamFolder;
