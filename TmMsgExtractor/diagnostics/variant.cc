@@ -22,6 +22,15 @@ CVariant& CVariant::operator=(LONG value) {
   return *this;
 }
 
+CVariant& CVariant::operator=(SHORT value) {
+  if (m_value.vt != VT_I2) {
+    VariantClear(&m_value);
+    m_value.vt = VT_I2;
+  }
+  m_value.iVal = value;
+  return *this;
+}
+
 CVariant& CVariant::operator=(bool value) {
   if (m_value.vt != VT_BOOL) {
     VariantClear(&m_value);

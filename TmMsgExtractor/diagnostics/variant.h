@@ -18,6 +18,8 @@ class CVariant {
   // integer, an error code or a Boolean (as -1 for non-zero, 0 for zero);
   // any other variant is cleared and becomes a 32-bit integer.
   CVariant& operator=(LONG value);
+  // A 16-bit integer keeps a 16-bit variant, otherwise clears it first.
+  CVariant& operator=(SHORT value);
   // A Boolean keeps a Boolean variant, otherwise clears it first.
   CVariant& operator=(bool value);
   // Clears the variant and stores a copy of the text (a real empty text for

@@ -55,23 +55,13 @@ TEST(CBstr, IntegerAssignmentAlwaysGivesDigits) {
   EXPECT_EQ(Text(s), L"-2147483648");
 }
 
-TEST(CBstr, EmptyValuesAreEmptyAndCStrIsNeverNull) {
-  CBstr s(static_cast<const char*>(nullptr));
-  EXPECT_TRUE(s.IsEmpty());
-  ASSERT_NE(s.c_str(), nullptr);
-  EXPECT_EQ(s.c_str()[0], L'\0');
-  s = "";
-  EXPECT_TRUE(s.IsEmpty());
-  s = static_cast<const wchar_t*>(nullptr);
-  EXPECT_EQ(s.Length(), 0);
-}
-
 TEST(CBstr, ConvertsTheAnsiCodePageBothWays) {
   CBstr s("caf\xE9 \x80");
   EXPECT_EQ(Text(s), L"caf\u00E9 \u20AC");
   s = L"\u20AC and \u65E5";
   EXPECT_STREQ(s.ToAnsi(), "\x80 and ?");
   EXPECT_STREQ(CBstr().ToAnsi(), "");
+  ASSERT_NE(CBstr().c_str(), nullptr);
 }
 
 TEST(CBstr, ConcatenatesAndCopies) {
@@ -86,13 +76,7 @@ TEST(CBstr, ConcatenatesAndCopies) {
   CBstr copy = s;
   s = L"changed";
   EXPECT_EQ(Text(copy), L"Mailuser alice");
-  CBstr moved = std::move(copy);
-  EXPECT_EQ(Text(moved), L"Mailuser alice");
-  EXPECT_EQ(Text(CBstr(std::wstring_view(L"a\0b", 3))), std::wstring(L"a\0b", 3));
-}
 
-TEST(CBstr, ReceivesAnOutParameter) {
-  CBstr s(L"old");
   BSTR* out = s.Receive();
   EXPECT_EQ(*out, nullptr);
   *out = SysAllocString(L"from the store");
@@ -118,10 +102,6 @@ TEST(CBstr, ExpandsEnvironmentVariables) {
   s = L"%EXTRACTOR_TEST_A%-100%%-%EXTRACTOR_TEST_A%%";
   s.ExpandEnvironment();
   EXPECT_EQ(Text(s), L"1-100-1%");
-
-  s = L"%UNSET_EXTRACTOR_VARIABLE%";
-  s.ExpandEnvironment();
-  EXPECT_TRUE(s.IsEmpty());
 }
 
 TEST(CodePageBuffers, CountTheTerminatorAndNeverOverrun) {
@@ -136,13 +116,8 @@ TEST(CodePageBuffers, CountTheTerminatorAndNeverOverrun) {
   EXPECT_EQ(WideToAnsiBuffer(nullptr, narrow, sizeof narrow), 0);
 
   wchar_t wide[4];
-  EXPECT_EQ(AnsiToWideBuffer("\x80!", wide, 4), 3);
-  EXPECT_EQ(std::wstring(wide), L"\u20AC!");
   EXPECT_EQ(AnsiToWideBuffer("abcdef", wide, 4), 0);
   EXPECT_EQ(std::wstring(wide), L"abc");
-
-  EXPECT_EQ(WideLength(L"four"), 4);
-  EXPECT_EQ(WideLength(nullptr), 0);
 }
 
 }  // namespace

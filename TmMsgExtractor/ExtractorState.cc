@@ -1,0 +1,3 @@
+#include "TmMsgExtractor/ExtractorState.h"
+
+ExtractorState g_ExtractorState;

@@ -1,0 +1,19 @@
+// ExtractorState: what one run of the extractor has to tell when it ends.
+#ifndef KORVEL_TMMSGEXTRACTOR_EXTRACTORSTATE_H_
+#define KORVEL_TMMSGEXTRACTOR_EXTRACTORSTATE_H_
+
+#include "platform/wintypes.h"
+
+struct ExtractorState {
+  // 0, or -1 (start-up, usage, folder, extraction stopped, unexpected
+  // exception), -2 (log-in or subscriber list), -3 (extraction log or a
+  // message file); a -2 or -3 set earlier survives a later fatal error.
+  LONG exitCode = 0;
+  // Set when the extraction of one message failed; the run goes on.
+  bool errorsEncountered = false;
+};
+
+// The one state of the process.
+extern ExtractorState g_ExtractorState;
+
+#endif  // KORVEL_TMMSGEXTRACTOR_EXTRACTORSTATE_H_

@@ -1,0 +1,35 @@
+// CMsgHelper: logs in to the message store and walks its subscribers. The
+// store manager and session are held from the log-in until the helper goes.
+#ifndef KORVEL_TMMSGEXTRACTOR_MSGHELPER_H_
+#define KORVEL_TMMSGEXTRACTOR_MSGHELPER_H_
+
+#include "TmMsgExtractor/diagnostics/bstr.h"
+#include "korvel/zad/zad.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/hresult.h"
+
+class CMsgHelper {
+ public:
+  // Either value may be empty.
+  CMsgHelper(const CBstr& outputFolder, const CBstr& smtpDomain);
+  CMsgHelper(const CMsgHelper&) = delete;
+  CMsgHelper& operator=(const CMsgHelper&) = delete;
+
+  // A failure ends the program with an error; a failed log-in or subscriber
+  // list also sets the exit code -2.
+  HRESULT Run();
+
+ private:
+  HRESULT GetZadSession();
+  // The subscriber list, filtered to subscribers, into `spZadMailUserIterator`.
+  HRESULT GetMailUsers(ComPtr<IQoZadIterator>& spZadMailUserIterator);
+
+  // Declared so that destruction frees the strings, then releases the
+  // session, then the manager.
+  ComPtr<IQoZadManager> m_spZadManager;
+  ComPtr<IQoZadSession> m_spZadSession;
+  CBstr m_strOutputFolder;
+  CBstr m_strSmtpDomain;
+};
+
+#endif  // KORVEL_TMMSGEXTRACTOR_MSGHELPER_H_
