@@ -86,22 +86,22 @@ ArgSize ReadSize(const wchar_t*& p) {
   }
 }
 
-std::string NarrowSpec(const Conversion& conversion, const char* length, char type) {
-  std::string spec = "%" + conversion.flags;
-  if (conversion.left_aligned && conversion.flags.find('-') == std::string::npos) spec += '-';
-  if (conversion.width >= 0) spec += std::to_string(conversion.width);
-  if (conversion.precision >= 0) spec += "." + std::to_string(conversion.precision);
-  return spec + length + type;
+std::string NarrowDirective(const Conversion& conversion, const char* length, char type) {
+  std::string directive = "%" + conversion.flags;
+  if (conversion.left_aligned && conversion.flags.find('-') == std::string::npos) directive += '-';
+  if (conversion.width >= 0) directive += std::to_string(conversion.width);
+  if (conversion.precision >= 0) directive += "." + std::to_string(conversion.precision);
+  return directive + length + type;
 }
 
 // Numbers are formatted by the C library's 8-bit printf, whose output for
 // them is plain ASCII.
 template <typename T>
-void AppendNumber(std::wstring& out, const std::string& spec, T value) {
-  int length = std::snprintf(nullptr, 0, spec.c_str(), value);
+void AppendNumber(std::wstring& out, const std::string& directive, T value) {
+  int length = std::snprintf(nullptr, 0, directive.c_str(), value);
   if (length <= 0) return;
   std::vector<char> buffer(static_cast<size_t>(length) + 1);
-  std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+  std::snprintf(buffer.data(), buffer.size(), directive.c_str(), value);
   for (int i = 0; i < length; ++i) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(buffer[i])));
 }
 
@@ -135,7 +135,7 @@ void AppendAnsiString(std::wstring& out, const Conversion& conversion, const cha
 }
 
 void AppendSigned(std::wstring& out, const Conversion& conversion, wchar_t type, va_list& args) {
-  const std::string spec = NarrowSpec(conversion, "ll", static_cast<char>(type));
+  const std::string directive = NarrowDirective(conversion, "ll", static_cast<char>(type));
   long long value;
   switch (conversion.size) {
     case ArgSize::kLongLong:
@@ -151,11 +151,11 @@ void AppendSigned(std::wstring& out, const Conversion& conversion, wchar_t type,
       value = va_arg(args, int);
       break;
   }
-  AppendNumber(out, spec, value);
+  AppendNumber(out, directive, value);
 }
 
 void AppendUnsigned(std::wstring& out, const Conversion& conversion, wchar_t type, va_list& args) {
-  const std::string spec = NarrowSpec(conversion, "ll", static_cast<char>(type));
+  const std::string directive = NarrowDirective(conversion, "ll", static_cast<char>(type));
   unsigned long long value;
   switch (conversion.size) {
     case ArgSize::kLongLong:
@@ -171,14 +171,14 @@ void AppendUnsigned(std::wstring& out, const Conversion& conversion, wchar_t typ
       value = va_arg(args, unsigned int);
       break;
   }
-  AppendNumber(out, spec, value);
+  AppendNumber(out, directive, value);
 }
 
 void AppendFloating(std::wstring& out, const Conversion& conversion, wchar_t type, va_list& args) {
   if (conversion.size == ArgSize::kLongDouble) {
-    AppendNumber(out, NarrowSpec(conversion, "L", static_cast<char>(type)), va_arg(args, long double));
+    AppendNumber(out, NarrowDirective(conversion, "L", static_cast<char>(type)), va_arg(args, long double));
   } else {
-    AppendNumber(out, NarrowSpec(conversion, "", static_cast<char>(type)), va_arg(args, double));
+    AppendNumber(out, NarrowDirective(conversion, "", static_cast<char>(type)), va_arg(args, double));
   }
 }
 
