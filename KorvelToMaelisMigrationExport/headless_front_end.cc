@@ -1,0 +1,109 @@
+#include "KorvelToMaelisMigrationExport/headless_front_end.h"
+
+#include <QByteArray>
+
+#include "KorvelToMaelisMigrationExport/machine_registry.h"
+#include "KorvelToMaelisMigrationExport/program_settings.h"
+
+namespace export_program {
+namespace {
+
+using export_engine::Prompt;
+using export_engine::PromptButtons;
+
+constexpr int kOverwriteEarlierExport = 129;
+constexpr int kAccountMayNotReadMailboxes = 133;
+constexpr int kBarWidth = 40;
+
+const char* ButtonsText(PromptButtons buttons) {
+  switch (buttons) {
+    case PromptButtons::kOk:
+      return "OK";
+    case PromptButtons::kOkCancel:
+      return "OK/Cancel";
+    case PromptButtons::kYesNo:
+      return "Yes/No";
+  }
+  return "";
+}
+
+const char* AnswerText(PromptButtons buttons, bool yes) {
+  if (buttons == PromptButtons::kYesNo) return yes ? "Yes" : "No";
+  return yes ? "OK" : "Cancel";
+}
+
+}  // namespace
+
+HeadlessFrontEnd::HeadlessFrontEnd(std::FILE* err, HeadlessAnswers answers, bool progress_bar)
+    : err_(err), answers_(answers), progress_bar_(progress_bar) {}
+
+bool HeadlessFrontEnd::AnswerFor(const Prompt& prompt) const {
+  switch (prompt.buttons) {
+    case PromptButtons::kOk:
+      return true;
+    case PromptButtons::kOkCancel:
+      return false;  // nothing is opened on a console
+    case PromptButtons::kYesNo:
+      if (prompt.text_id == kOverwriteEarlierExport) return answers_.overwrite;
+      if (prompt.text_id == kAccountMayNotReadMailboxes) return answers_.accept_account;
+      return false;
+  }
+  return false;
+}
+
+bool HeadlessFrontEnd::Ask(const Prompt& prompt) {
+  const bool answer = AnswerFor(prompt);
+  if (bar_open_) std::fputc('\n', err_);
+  bar_open_ = false;
+  std::fprintf(err_, "%s [%s] %s\n", prompt.text.toLocal8Bit().constData(), ButtonsText(prompt.buttons),
+               AnswerText(prompt.buttons, answer));
+  std::fflush(err_);
+  return answer;
+}
+
+void HeadlessFrontEnd::ShowRunning(bool running) {
+  if (!running && bar_open_) {
+    std::fputc('\n', err_);
+    std::fflush(err_);
+    bar_open_ = false;
+  }
+}
+
+void HeadlessFrontEnd::SetProgress(int value) {
+  if (progress_maximum_ <= 0) return;
+  const int percent = static_cast<int>(value * 100 / progress_maximum_);
+  if (progress_bar_) {
+    // Redrawn only when it changes: a large directory has many more
+    // subscribers than the bar has places.
+    if (percent == shown_percent_ && value != progress_maximum_) return;
+    const int filled = static_cast<int>(value * kBarWidth / progress_maximum_);
+    std::fprintf(err_, "\r[%s%s] %3d%% %d/%lld", QByteArray(filled, '#').constData(),
+                 QByteArray(kBarWidth - filled, '.').constData(), percent, value,
+                 static_cast<long long>(progress_maximum_));
+    bar_open_ = true;
+  } else {
+    // A line for every tenth of the way, and one at the end.
+    if (percent / 10 == shown_percent_ / 10 && value != progress_maximum_) return;
+    if (value == 0) return;
+    std::fprintf(err_, "progress: %d/%lld (%d%%)\n", value, static_cast<long long>(progress_maximum_), percent);
+  }
+  shown_percent_ = percent;
+  std::fflush(err_);
+}
+
+// A console has no window that needs to repaint between two log lines.
+void HeadlessFrontEnd::Yield() {}
+
+void HeadlessFrontEnd::SaveSettings(const QString& output_path) { SaveOutputFolderSetting(output_path); }
+
+// A headless run always has command-line text, so the run ends without
+// offering its files; were one offered, naming it is all a console can do.
+void HeadlessFrontEnd::OpenProducedFile(const QString& path) {
+  std::fprintf(err_, "open: %s\n", path.toLocal8Bit().constData());
+}
+
+QString HeadlessFrontEnd::ReadMachineString(const QString& key_path, const QString& value_name) {
+  return export_program::ReadMachineString(key_path, value_name);
+}
+
+}  // namespace export_program

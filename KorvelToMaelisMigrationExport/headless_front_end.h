@@ -1,0 +1,49 @@
+// The export's front end on a console: notices and questions go to standard
+// error with the answer taken (the options decide the answers), and so does
+// the progress, as a bar on a terminal and as plain lines otherwise.
+#ifndef KORVEL_EXPORT_HEADLESS_FRONT_END_H_
+#define KORVEL_EXPORT_HEADLESS_FRONT_END_H_
+
+#include <cstdint>
+#include <cstdio>
+
+#include <QString>
+
+#include "KorvelToMaelisMigrationExport/export/export_front_end.h"
+
+namespace export_program {
+
+struct HeadlessAnswers {
+  bool overwrite = false;       // Yes to replacing an earlier export
+  bool accept_account = false;  // Yes to going on under an account that may not read every mailbox
+};
+
+class HeadlessFrontEnd : public export_engine::ExportFrontEnd {
+ public:
+  // `progress_bar`: draw the progress as one bar that is redrawn in place.
+  HeadlessFrontEnd(std::FILE* err, HeadlessAnswers answers, bool progress_bar);
+
+  void SetProgressMaximum(std::int64_t maximum) { progress_maximum_ = maximum; }
+
+  bool Ask(const export_engine::Prompt& prompt) override;
+  void ShowRunning(bool running) override;
+  void SetProgress(int value) override;
+  void Yield() override;
+  void SaveSettings(const QString& output_path) override;
+  void OpenProducedFile(const QString& path) override;
+  QString ReadMachineString(const QString& key_path, const QString& value_name) override;
+
+ private:
+  bool AnswerFor(const export_engine::Prompt& prompt) const;
+
+  std::FILE* err_;
+  HeadlessAnswers answers_;
+  bool progress_bar_;
+  std::int64_t progress_maximum_ = 0;
+  int shown_percent_ = -1;
+  bool bar_open_ = false;
+};
+
+}  // namespace export_program
+
+#endif  // KORVEL_EXPORT_HEADLESS_FRONT_END_H_

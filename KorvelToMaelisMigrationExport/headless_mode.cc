@@ -1,0 +1,62 @@
+#include "KorvelToMaelisMigrationExport/headless_mode.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include <QFileInfo>
+
+#include "KorvelToMaelisMigrationExport/export/export_request.h"
+#include "KorvelToMaelisMigrationExport/export/export_run.h"
+#include "KorvelToMaelisMigrationExport/headless_front_end.h"
+#include "KorvelToMaelisMigrationExport/localisation/string_table.h"
+#include "KorvelToMaelisMigrationExport/startup.h"
+
+namespace export_program {
+namespace {
+
+constexpr int kInvalidFolder = 26;
+
+// The window's folder chooser offers only folders the program can write to;
+// on the console the folder named by --output gets the same check.
+bool OutputFolderIsUsable(const QString& output_path) {
+  const QFileInfo folder(QFileInfo(output_path).absolutePath());
+  return folder.isDir() && folder.isWritable();
+}
+
+}  // namespace
+
+int RunHeadless(const CommandLine& command_line) {
+  HeadlessFrontEnd front_end(stderr, {command_line.overwrite, command_line.accept_account},
+                             ::isatty(STDERR_FILENO) == 1);
+
+  ProgramSession session;
+  QString failure_detail;
+  if (StartProgram(ChooseConnectString(command_line.connect), command_line.text, front_end, &session,
+                   &failure_detail) == StartupResult::kEndProgram) {
+    std::fprintf(stderr, "%s\n", failure_detail.toLocal8Bit().constData());
+    return kExitStartupEnded;
+  }
+  front_end.SetProgressMaximum(session.subscriber_count);
+
+  export_engine::ExportRequest request;
+  request.output_path = command_line.output ? OutputPathForOption(*command_line.output) : QString();
+  if (!request.output_path.isEmpty() && !OutputFolderIsUsable(request.output_path)) {
+    front_end.Ask({kInvalidFolder, localisation::myLoadResString(kInvalidFolder), export_engine::PromptButtons::kOk});
+    return kExitRunEnded;
+  }
+  request.data_items = command_line.data_items;
+  request.include_messages = command_line.include_messages;
+  request.started_with_arguments = !command_line.text.isEmpty();
+
+  export_engine::ExportEnvironment environment{session.tables, ThisProgram(), session.subscriber_count};
+  const export_engine::RunResult result = export_engine::RunExport(request, environment, front_end);
+  if (!result.reached_end) return kExitRunEnded;
+
+  std::printf("csv: %s\nlog: %s\nerrors: %d\n", result.csv_path.toLocal8Bit().constData(),
+              result.log_path.toLocal8Bit().constData(), result.error_count);
+  std::fflush(stdout);
+  return kExitReachedEnd;
+}
+
+}  // namespace export_program

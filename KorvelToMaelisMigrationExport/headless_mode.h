@@ -1,0 +1,23 @@
+// The headless mode: start-up and one export without any window, for scripts
+// and for servers without a desktop.
+#ifndef KORVEL_EXPORT_HEADLESS_MODE_H_
+#define KORVEL_EXPORT_HEADLESS_MODE_H_
+
+#include "KorvelToMaelisMigrationExport/command_line.h"
+
+namespace export_program {
+
+// Exit statuses of the program.
+inline constexpr int kExitReachedEnd = 0;
+inline constexpr int kExitRunEnded = 1;      // a check or a No answer ended the run
+inline constexpr int kExitStartupEnded = 2;  // start-up ended the program
+inline constexpr int kExitUsage = 64;
+
+// Runs start-up and the export that `command_line` asks for. Notices,
+// questions and progress go to standard error; when the run reaches its end,
+// standard output gets "csv: PATH", "log: PATH" and, last, "errors: N".
+int RunHeadless(const CommandLine& command_line);
+
+}  // namespace export_program
+
+#endif  // KORVEL_EXPORT_HEADLESS_MODE_H_

@@ -1,0 +1,48 @@
+// KorvelToMaelisMigrationExport: exports a voice-mail server's subscribers for
+// the successor product. Without arguments it opens the main window; with
+// --headless it runs one export on the console.
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include "KorvelToMaelisMigrationExport/command_line.h"
+#include "KorvelToMaelisMigrationExport/headless_mode.h"
+
+namespace {
+
+constexpr char kProgramName[] = "KorvelToMaelisMigrationExport";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  const export_program::ParsedCommandLine parsed = export_program::ParseCommandLine(arguments);
+  const QString program_name = QString::fromLatin1(kProgramName);
+
+  if (!parsed.usage_error.isEmpty()) {
+    std::fprintf(stderr, "%s: %s\n\n%s", kProgramName, parsed.usage_error.toLocal8Bit().constData(),
+                 export_program::UsageText(program_name).toLocal8Bit().constData());
+    return export_program::kExitUsage;
+  }
+  const export_program::CommandLine& command_line = parsed.command_line;
+  if (command_line.help) {
+    std::fputs(export_program::UsageText(program_name).toLocal8Bit().constData(), stdout);
+    return export_program::kExitReachedEnd;
+  }
+  if (command_line.version) {
+    std::printf("%s %d.%d.%d\n", kProgramName, KORVEL_VERSION_MAJOR, KORVEL_VERSION_MINOR, KORVEL_VERSION_PATCH);
+    return export_program::kExitReachedEnd;
+  }
+
+  if (command_line.headless) {
+    QCoreApplication app(argc, argv);
+    return export_program::RunHeadless(command_line);
+  }
+
+  // The main window opens here, on the same start-up as the headless mode.
+  std::fprintf(stderr, "%s: this build has no main window yet; run one export with --headless (see --help)\n",
+               kProgramName);
+  return export_program::kExitUsage;
+}

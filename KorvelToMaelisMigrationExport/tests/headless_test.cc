@@ -1,0 +1,209 @@
+// The headless program as a script runs it: exit statuses, the lines on
+// standard output, notices and answers on standard error, the environment it
+// reads, and a whole export of a sample server.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+#include "KorvelToMaelisMigrationExport/export/tests/test_directory.h"
+#include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
+
+namespace {
+
+using export_test::ReadBytes;
+using export_test::ReadUtf16LeText;
+using export_test::TempFolder;
+using export_test::TestDirectory;
+using export_test::WriteBytes;
+
+struct Finished {
+  int exit_code = -1;
+  QString out;
+  QString err;
+};
+
+class HeadlessTest : public ::testing::Test {
+ protected:
+  HeadlessTest() {
+    QDir().mkpath(output_);
+    environment_.insert("KORVEL_DB_CONNECT", directory_.connect_string());
+    environment_.insert("KORVEL_REGISTRY", work_.File("registry.reg"));
+    environment_.insert("XDG_CONFIG_HOME", work_.File("config"));
+    environment_.insert("HOME", work_.path());
+  }
+
+  static QString Program(const QString& name) { return qEnvironmentVariable("KORVEL_BIN_DIR") + "/" + name; }
+
+  Finished Run(const QStringList& arguments, const QString& working_folder = QString()) {
+    QProcess process;
+    process.setProcessEnvironment(environment_);
+    if (!working_folder.isEmpty()) process.setWorkingDirectory(working_folder);
+    process.start(Program("KorvelToMaelisMigrationExport"), arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    Finished finished;
+    finished.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    finished.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    finished.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return finished;
+  }
+
+  TempFolder work_;
+  TestDirectory directory_{work_.File("KorvelDb.sqlite")};
+  QString output_ = work_.File("out");
+  QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
+};
+
+TEST_F(HeadlessTest, AnExportThatReachesItsEndPrintsItsFilesAndErrorCount) {
+  directory_.AddCompleteSubscriber({.id = "S1", .alias = "one"});
+  directory_.AddSubscriberRow({.id = "S2", .alias = "no handler"});
+  const Finished run = Run({"--headless", "--output", output_, "--items", "1,2,3,6"});
+  EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
+  const QString csv = output_ + "/KorvelMigrationOutput.csv";
+  const QString log = output_ + "/KorvelToMaelisMigrationErrors.log";
+  EXPECT_EQ(run.out, "csv: " + csv + "\nlog: " + log + "\nerrors: 1\n");
+  EXPECT_EQ(ReadUtf16LeText(csv), "Alias,FirstName,LastName,Extension\r\none,First,Last,51000\r\n");
+  EXPECT_TRUE(run.err.contains("progress: 2/2 (100%)")) << run.err.toStdString();
+  EXPECT_NE(ReadBytes(log).find("Running KorvelToMaelisMigrationExport version: 1.0.23\r\n"), std::string::npos);
+  const QString settings = work_.File("config/Halvern/KorvelToMaelisMigrationExport.conf");
+  EXPECT_TRUE(QString::fromUtf8(ReadBytes(settings)).contains("OutputFolder=" + csv)) << ReadBytes(settings);
+}
+
+TEST_F(HeadlessTest, AChecksNoticeEndsTheRunWithStatusOne) {
+  const Finished none = Run({"--headless", "--output", output_, "--items", ""});
+  EXPECT_EQ(none.exit_code, 1);
+  EXPECT_EQ(none.err, "No items selected for output! [OK] OK\n");
+  EXPECT_TRUE(none.out.isEmpty());
+
+  const Finished no_output = Run({"--headless"});
+  EXPECT_EQ(no_output.exit_code, 1);
+  EXPECT_TRUE(no_output.err.startsWith("You need to select an output destination folder first [OK] OK"));
+
+  const Finished missing_folder = Run({"--headless", "--output", work_.File("missing/")});
+  EXPECT_EQ(missing_folder.exit_code, 1);
+  EXPECT_TRUE(missing_folder.err.startsWith("Invalid folder selected.  Make sure you have read/write access to the "
+                                            "selected directory. [OK] OK"))
+      << missing_folder.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(work_.File("missing")));
+}
+
+TEST_F(HeadlessTest, AnEarlierExportIsReplacedOnlyWithOverwrite) {
+  WriteBytes(output_ + "/KorvelMigrationOutput.csv", "earlier");
+  WriteBytes(output_ + "/old_VOICE_NAME.WAV", "old");
+  const Finished refused = Run({"--headless", "--output", output_});
+  EXPECT_EQ(refused.exit_code, 1);
+  EXPECT_TRUE(refused.err.contains("in that directory? [Yes/No] No\n")) << refused.err.toStdString();
+  EXPECT_EQ(ReadBytes(output_ + "/KorvelMigrationOutput.csv"), "earlier");
+
+  const Finished agreed = Run({"--headless", "--output", output_, "--overwrite"});
+  EXPECT_EQ(agreed.exit_code, 0) << agreed.err.toStdString();
+  EXPECT_TRUE(agreed.err.contains("in that directory? [Yes/No] Yes\n"));
+  EXPECT_FALSE(QFileInfo::exists(output_ + "/old_VOICE_NAME.WAV"));
+}
+
+TEST_F(HeadlessTest, ADatabaseThatCannotBeOpenedEndsStartUpWithStatusTwo) {
+  environment_.insert("KORVEL_DB_CONNECT", "sqlite:" + work_.File("missing.sqlite"));
+  const Finished run = Run({"--headless", "--output", output_});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_TRUE(run.err.startsWith("Could not open database.  Make sure you're running Korvel 4.0(1) or later on the "
+                                 "box. [OK] OK\n"))
+      << run.err.toStdString();
+  EXPECT_TRUE(run.out.isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(work_.File("missing.sqlite")));
+
+  // The option wins over the environment.
+  const Finished with_option = Run({"--headless", "--output", output_, "--connect", directory_.connect_string()});
+  EXPECT_EQ(with_option.exit_code, 0) << with_option.err.toStdString();
+}
+
+TEST_F(HeadlessTest, BadUsageGivesStatus64AndTheUsage) {
+  for (const QStringList& arguments :
+       {QStringList{"--headless", "--bogus"}, QStringList{"--headless", "--output"}, QStringList{"--items", "0"},
+        QStringList{}}) {
+    const Finished run = Run(arguments);
+    EXPECT_EQ(run.exit_code, 64) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+  }
+  const Finished help = Run({"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_TRUE(help.out.contains("--headless")) << help.out.toStdString();
+  const Finished version = Run({"--version"});
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_EQ(version.out, "KorvelToMaelisMigrationExport 1.0.23\n");
+}
+
+TEST_F(HeadlessTest, RelativeOutputAndTheServerRootFromTheRegistry) {
+  QDir().mkpath(work_.File("server/Stream Files/names"));
+  WriteBytes(work_.File("server/Stream Files/names/one.wav"), "RIFF one");
+  WriteBytes(work_.File("registry.reg"),
+             "Windows Registry Editor Version 5.00\r\n\r\n"
+             "[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n"
+             "\"Root Path\"=\"" + (work_.path() + "/server/").toStdString() + "\"\r\n");
+  directory_.AddCompleteSubscriber({.id = "S1", .alias = "one", .stream_path = "names\\one.wav"});
+  const Finished run = Run({"--headless", "--output", "out/export.csv", "--items", "1,2,3,6,16"}, work_.path());
+  EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.startsWith("csv: " + output_ + "/export.csv\n")) << run.out.toStdString();
+  EXPECT_EQ(ReadBytes(output_ + "/one_VOICE_NAME.WAV"), "RIFF one");
+}
+
+// A whole server as the sample maker writes it.
+TEST(HeadlessSampleServerTest, ExportsTheSampleServer) {
+  TempFolder work;
+  QProcess sample;
+  sample.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/korvel-sample",
+               {work.File("server"), "--subscribers", "60", "--messages", "0", "--seed", "7"});
+  ASSERT_TRUE(sample.waitForFinished(60000));
+  ASSERT_EQ(sample.exitCode(), 0) << sample.readAllStandardError().toStdString();
+
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("KORVEL_REGISTRY", work.File("server/registry.reg"));
+  environment.insert("KORVEL_DB_CONNECT", "sqlite:" + work.File("server/KorvelDb.sqlite"));
+  environment.insert("XDG_CONFIG_HOME", work.File("config"));
+  QProcess process;
+  process.setProcessEnvironment(environment);
+  process.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/KorvelToMaelisMigrationExport",
+                {"--headless", "--output", work.File("server")});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+  const QStringList out = QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(out.size(), 3);
+
+  const std::string log = ReadBytes(work.File("server/KorvelToMaelisMigrationErrors.log"));
+  int skips = 0, errors = 0;
+  for (const QString& line : QString::fromLatin1(log).split("\r\n")) {
+    skips += line.contains("Skipping user.") || line == "    skipping EAdmin";
+    errors += line.contains("(error)", Qt::CaseInsensitive);
+  }
+  EXPECT_EQ(out[2], QString("errors: %1").arg(errors - 1)) << "the header's own marker is not counted";
+
+  // Every subscriber of the export's types has a row unless the log says it was skipped.
+  int subscribers = 0;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "sample");
+    db.setDatabaseName(work.File("server/KorvelDb.sqlite"));
+    ASSERT_TRUE(db.open());
+    QSqlQuery count("SELECT count(*) FROM Subscriber WHERE SubscriberType IN (1,3)", db);
+    ASSERT_TRUE(count.next());
+    subscribers = count.value(0).toInt();
+  }
+  QSqlDatabase::removeDatabase("sample");
+  const QStringList rows = ReadUtf16LeText(work.File("server/KorvelMigrationOutput.csv")).split("\r\n", Qt::SkipEmptyParts);
+  EXPECT_EQ(rows.size() - 1, subscribers - skips);
+  // Every voice name the file names was copied.
+  const int voice_name = rows[0].split(',').indexOf("VoiceName");
+  ASSERT_GE(voice_name, 0);
+  int copied = 0;
+  for (const QString& row : rows.mid(1)) {
+    const QString name = row.section(',', -1);
+    if (name.isEmpty()) continue;
+    EXPECT_TRUE(QFileInfo::exists(work.File("server/" + name))) << name.toStdString();
+    ++copied;
+  }
+  EXPECT_GT(copied, 0);
+}
+
+}  // namespace
