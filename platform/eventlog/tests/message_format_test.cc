@@ -1,0 +1,132 @@
+#include "platform/eventlog/message_format.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/eventlog/last_error.h"
+#include "platform/eventlog/message_library.h"
+
+namespace {
+
+constexpr std::size_t kNoLimit = 1 << 20;
+
+struct Formatted {
+  LONG result;
+  std::wstring text;
+};
+
+Formatted Format(std::wstring_view text, const std::vector<LPCWSTR>& arguments = {}, bool ignore_line_breaks = false,
+                 bool ignore_inserts = false) {
+  std::vector<LPCWSTR> terminated = arguments;
+  terminated.push_back(nullptr);
+  eventlog::MessageFormatOptions options;
+  options.ignore_line_breaks = ignore_line_breaks;
+  options.ignore_inserts = ignore_inserts;
+  options.arguments = terminated.data();
+  Formatted formatted;
+  formatted.result = eventlog::FormatMessageText(text, options, kNoLimit, &formatted.text);
+  return formatted;
+}
+
+std::wstring Text(std::wstring_view text, const std::vector<LPCWSTR>& arguments = {}, bool ignore_line_breaks = false,
+                  bool ignore_inserts = false) {
+  Formatted formatted = Format(text, arguments, ignore_line_breaks, ignore_inserts);
+  EXPECT_EQ(formatted.result, ERROR_SUCCESS) << "for " << std::string(text.begin(), text.end());
+  return formatted.text;
+}
+
+TEST(MessageFormatTest, EscapesStandForTheirCharacters) {
+  EXPECT_EQ(Text(L"100%% sure%. %!%t%rx% y"), L"100% sure. !\t\rx y");
+  EXPECT_EQ(Text(L"a%qb"), L"aqb");
+  EXPECT_EQ(Text(L"cut%0 never shown"), L"cut");
+  EXPECT_EQ(Text(L"dangling %"), L"dangling ");
+  EXPECT_EQ(Text(L"one%ntwo"), L"one\r\ntwo");
+}
+
+TEST(MessageFormatTest, LineBreaksAreKeptOrBecomeBlanksWithTheMaximumWidth) {
+  const std::wstring compiled = L"first line\r\nsecond\nthird\r\n";
+  EXPECT_EQ(Text(compiled), compiled);
+  EXPECT_EQ(Text(compiled, {}, true), L"first line second third");
+  // A hard line break survives, also at the start and the end.
+  EXPECT_EQ(Text(L"%nFor more information, click: %1\r\n", {L"http://help.example/"}, true),
+            L"\r\nFor more information, click: http://help.example/");
+  EXPECT_EQ(Text(L"end%n\r\n", {}, true), L"end\r\n");
+}
+
+TEST(MessageFormatTest, InsertsTakeNumberedArgumentsWithStringFormats) {
+  std::vector<LPCWSTR> ten = {L"a", L"b", L"c", L"d", L"e", L"f", L"g", L"h", L"i", L"j"};
+  EXPECT_EQ(Text(L"%2-%1-%10-%100", ten), L"b-a-j-j0");
+  EXPECT_EQ(Text(L"[%1!5s!][%1!-5s!][%2!.2s!][%2!ls!][%2!6.3ws!]", {L"ab", L"wxyz"}),
+            L"[   ab][ab   ][wx][wxyz][   wxy]");
+  // An inserted text is taken as it is, never scanned for escapes.
+  EXPECT_EQ(Text(L"%1 %2", {L"%2%n", L"x"}), L"%2%n x");
+}
+
+TEST(MessageFormatTest, InsertsWithoutTheirArgumentOrWithANonStringFormatFail) {
+  EXPECT_EQ(Format(L"%2", {L"only one"}).result, ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Format(L"%1!d!", {L"5"}).result, ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Format(L"%1!*s!", {L"5", L"x"}).result, ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Format(L"%1!s", {L"x"}).result, ERROR_INVALID_PARAMETER);
+
+  eventlog::MessageFormatOptions no_arguments;
+  std::wstring out;
+  EXPECT_EQ(eventlog::FormatMessageText(L"%1", no_arguments, kNoLimit, &out), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(eventlog::FormatMessageText(L"no inserts%n", no_arguments, kNoLimit, &out), ERROR_SUCCESS);
+}
+
+TEST(MessageFormatTest, IgnoredInsertsAreCopiedWithTheirFormat) {
+  EXPECT_EQ(Text(L"%1 and %12!-3s! and %3!x%n", {}, false, true), L"%1 and %12!-3s! and %3!x\r\n");
+}
+
+TEST(MessageFormatTest, NeverGrowsBeyondTheLimit) {
+  const LPCWSTR arguments[] = {L"abc", nullptr};
+  eventlog::MessageFormatOptions options;
+  options.arguments = arguments;
+  std::wstring out;
+  EXPECT_EQ(eventlog::FormatMessageText(L"x%1", options, 4, &out), ERROR_SUCCESS);
+  EXPECT_EQ(out, L"xabc");
+  EXPECT_EQ(eventlog::FormatMessageText(L"xy%1", options, 4, &out), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_LE(out.size(), 4u);
+  // A width of a billion fails at once instead of padding.
+  EXPECT_EQ(eventlog::FormatMessageText(L"%1!1000000000s!", options, 100, &out), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(FormatMessageWTest, ReportsTooSmallBuffersAndUnofferedFlags) {
+  const LPCWSTR arguments[] = {L"abc", nullptr};
+  const DWORD flags = FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY;
+  wchar_t buffer[8];
+  // "x-abc" and its terminator need six characters.
+  EXPECT_EQ(FormatMessageW(flags, L"x-%1", 0, 0, buffer, 6, arguments), 5u);
+  EXPECT_EQ(std::wstring(buffer), L"x-abc");
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(FormatMessageW(flags, L"x-%1", 0, 0, buffer, 5, arguments), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+
+  // Without the argument array the inserts have nothing to take.
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_STRING, L"%1", 0, 0, buffer, 8, arguments), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  for (DWORD unoffered : {FORMAT_MESSAGE_ALLOCATE_BUFFER, DWORD{80}}) {
+    EXPECT_EQ(FormatMessageW(flags | unoffered, L"x", 0, 0, buffer, 8, arguments), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  }
+  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 8, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+}
+
+TEST(FormatMessageWTest, ATextBeyondTheLongestMessageIsMoreDataWhateverTheBuffer) {
+  const LPCWSTR arguments[] = {L"x", nullptr};
+  std::vector<wchar_t> buffer(2 * kLongestFormattedMessage);
+  const DWORD flags = FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY;
+  EXPECT_EQ(FormatMessageW(flags, L"%1!65535s!", 0, 0, buffer.data(), static_cast<DWORD>(buffer.size()), arguments),
+            kLongestFormattedMessage);
+  EXPECT_EQ(FormatMessageW(flags, L"%1!65536s!", 0, 0, buffer.data(), static_cast<DWORD>(buffer.size()), arguments),
+            0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MORE_DATA));
+  EXPECT_EQ(FormatMessageW(flags, L"%1!65536s!", 0, 0, buffer.data(), 600, arguments), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+}
+
+}  // namespace

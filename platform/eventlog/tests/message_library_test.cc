@@ -1,0 +1,208 @@
+#include "platform/eventlog/message_library.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <random>
+#include <string>
+
+#include "platform/codepage/codepage.h"
+#include "platform/eventlog/last_error.h"
+#include "platform/eventlog/message_format.h"
+#include "platform/eventlog/message_table.h"
+#include "platform/eventlog/tests/temp_folder.h"
+
+namespace {
+
+// Header lists spanning lines, sticky severity and facility, numbering by
+// "+N" and by the previous message, two languages and comments.
+const char kMessageFile[] =
+    "; Messages of the test source\r\n"
+    "MessageIdTypedef=DWORD\r\n"
+    "SeverityNames=(Success=0x0:STATUS_SEVERITY_SUCCESS\r\n"
+    "               Warning = 0x2 : STATUS_SEVERITY_WARNING\r\n"
+    "               Error=0x3:STATUS_SEVERITY_ERROR)\r\n"
+    "LanguageNames=(English=0x409:MSG00409 German=0x407:MSG00407)\r\n"
+    "\r\n"
+    "MessageId=100\r\n"
+    "SymbolicName=MSG_EXCEPTION\r\n"
+    "Language=English\r\n"
+    "Exception in %1;\r\n"
+    "line %2.\r\n"
+    ".\r\n"
+    "Language=German\r\n"
+    "Ausnahme in %1\r\n"
+    ".\r\n"
+    "MessageId=+5\r\n"
+    "Severity=Error\r\n"
+    "Facility=Application\r\n"
+    "Language=English\r\n"
+    "%nFor more information, click: %1\r\n"
+    ".\r\n"
+    "messageid=\n"
+    "language=english\n"
+    "   indented text stays\n"
+    "  .  \n";
+
+class MessageLibraryTest : public ::testing::Test {
+ protected:
+  std::wstring Path(const std::string& name) { return codepage::Utf8ToWide(folder_ / name); }
+
+  HMODULE Load(const std::string& bytes) {
+    WriteFile(folder_ / "messages.mc", bytes);
+    return LoadLibraryW(Path("messages.mc").c_str());
+  }
+
+  // The message as the event log's reader asks for it: the maximum width and
+  // the arguments as an array.
+  std::wstring Message(HMODULE module, DWORD id, DWORD language, const std::vector<LPCWSTR>& arguments, DWORD* error) {
+    std::vector<LPCWSTR> terminated = arguments;
+    terminated.push_back(nullptr);
+    wchar_t buffer[512];
+    SetLastError(ERROR_SUCCESS);
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_MAX_WIDTH_MASK |
+                                      FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                  module, id, language, buffer, 511, terminated.data());
+    *error = GetLastError();
+    return std::wstring(buffer, length);
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(MessageLibraryTest, NumbersMessagesAsTheMessageCompilerDoes) {
+  HMODULE module = Load(kMessageFile);
+  ASSERT_NE(module, nullptr) << GetLastError();
+  DWORD error = 0;
+  EXPECT_EQ(Message(module, 100, 0x400, {L"a.cc", L"85"}, &error), L"Exception in a.cc; line 85.");
+  EXPECT_EQ(Message(module, 100, 0x407, {L"a.cc"}, &error), L"Ausnahme in a.cc");
+  EXPECT_EQ(Message(module, 100, 0x40C, {L"a.cc"}, &error), L"");
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_RESOURCE_LANG_NOT_FOUND));
+
+  // Error severity in the top bits, the Application facility below them.
+  EXPECT_EQ(Message(module, 105, 0, {L"http://help/"}, &error), L"");
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+  EXPECT_EQ(Message(module, 0xCFFF0069, 0, {L"http://help/"}, &error), L"\r\nFor more information, click: http://help/");
+  // Severity and facility carry over; an empty MessageId is the next number.
+  EXPECT_EQ(Message(module, 0xCFFF006A, 0, {}, &error), L"   indented text stays");
+  EXPECT_TRUE(FreeLibrary(module));
+}
+
+TEST_F(MessageLibraryTest, ReadsEachEncodingOfTheFile) {
+  const std::wstring text = L"MessageId=7\r\nLanguage=English\r\nCaf\u00e9 \u20ac\r\n.\r\n";
+  const std::string encodings[] = {
+      "\xFF\xFE" + codepage::WideToUtf16Le(text),
+      "\xEF\xBB\xBF" + codepage::WideToUtf8(text),
+      codepage::WideToUtf8(text),
+      codepage::WideToAnsi(text),
+  };
+  for (const std::string& bytes : encodings) {
+    HMODULE module = Load(bytes);
+    ASSERT_NE(module, nullptr);
+    DWORD error = 0;
+    EXPECT_EQ(Message(module, 7, 0x400, {}, &error), L"Caf\u00e9 \u20ac");
+    FreeLibrary(module);
+  }
+}
+
+TEST_F(MessageLibraryTest, RefusesWhatIsNotAMessageFile) {
+  const char* malformed[] = {
+      "just some text\r\n",
+      "Language=English\r\ntext before any message\r\n.\r\n",
+      "MessageId=1\r\nColour=Blue\r\n",
+      "MessageId=1\r\nLanguage=Klingon\r\nx\r\n.\r\n",
+      "MessageId=1\r\nLanguage=English\r\nthe text never ends\r\n",
+      "MessageId=65536\r\nLanguage=English\r\nx\r\n.\r\n",
+      "MessageId=1\r\nSeverity=Fatal\r\nLanguage=English\r\nx\r\n.\r\n",
+      "SeverityNames=(Success=0x0\r\nMessageId=1\r\n",
+      "SeverityNames=(Bad=4)\r\n",
+      "MessageId=1\r\nLanguage=English\r\nx\r\n.\r\nMessageId=1\r\nLanguage=English\r\ny\r\n.\r\n",
+      "MessageId=1\r\nMessageId=2\r\nLanguage=English\r\ny\r\n.\r\n",
+      "MessageId=0xFFFF\r\nLanguage=English\r\nx\r\n.\r\nMessageId=\r\n",
+  };
+  for (const char* bytes : malformed) {
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(Load(bytes), nullptr) << bytes;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT)) << bytes;
+  }
+
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(LoadLibraryW(Path("missing.mc").c_str()), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  ASSERT_EQ(mkdir((folder_ / "folder").c_str(), 0700), 0);
+  EXPECT_EQ(LoadLibraryW(Path("folder").c_str()), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  // A named pipe without a writer would block a reader forever.
+  ASSERT_EQ(mkfifo((folder_ / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(LoadLibraryW(Path("pipe").c_str()), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
+}
+
+TEST_F(MessageLibraryTest, AnEmptyFileLoadsWithoutMessages) {
+  HMODULE module = Load("; nothing yet\r\n");
+  ASSERT_NE(module, nullptr);
+  DWORD error = 0;
+  EXPECT_EQ(Message(module, 1, 0, {}, &error), L"");
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+  FreeLibrary(module);
+}
+
+TEST_F(MessageLibraryTest, StaleHandlesAreRefused) {
+  HMODULE module = Load(kMessageFile);
+  ASSERT_NE(module, nullptr);
+  EXPECT_TRUE(FreeLibrary(module));
+  EXPECT_FALSE(FreeLibrary(module));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  DWORD error = 0;
+  EXPECT_EQ(Message(module, 100, 0, {L"x", L"y"}, &error), L"");
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(Message(nullptr, 100, 0, {L"x", L"y"}, &error), L"");
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+// The file is outside data: whatever its bytes, parsing and formatting end.
+TEST(MessageTableTest, AnyBytesParseOrFailWithoutHarm) {
+  const std::string valid = kMessageFile;
+  std::mt19937 random(20240501);
+  std::uniform_int_distribution<int> byte(0, 255);
+  const LPCWSTR arguments[] = {L"one", L"two", nullptr};
+  eventlog::MessageFormatOptions options;
+  options.ignore_line_breaks = true;
+  options.arguments = arguments;
+  int parsed = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes = valid;
+    const int edits = 1 + round % 8;
+    for (int edit = 0; edit < edits; ++edit) {
+      const std::size_t at = random() % (bytes.size() + 1);
+      switch (random() % 3) {
+        case 0:
+          if (at < bytes.size()) bytes[at] = static_cast<char>(byte(random));
+          break;
+        case 1:
+          bytes.insert(at, 1, "%!.\r\n=()0x;:"[random() % 12]);
+          break;
+        default:
+          bytes.erase(at, random() % 16);
+      }
+    }
+    eventlog::MessageTable table;
+    std::string problem;
+    if (!eventlog::MessageTable::Parse(bytes, &table, &problem)) {
+      EXPECT_EQ(problem.rfind("line ", 0), 0u) << problem;
+      continue;
+    }
+    ++parsed;
+    for (DWORD id : {100u, 0xCFFF0069u, 0xCFFF006Au}) {
+      const std::wstring* text = nullptr;
+      if (table.Find(id, 0, &text) != ERROR_SUCCESS) continue;
+      std::wstring out;
+      eventlog::FormatMessageText(*text, options, 512, &out);
+      EXPECT_LE(out.size(), 512u);
+    }
+  }
+  // The edits leave enough files whole for formatting to be exercised too.
+  EXPECT_GT(parsed, 100);
+}
+
+}  // namespace
