@@ -9,6 +9,9 @@
 #include "platform/wintypes.h"
 
 // `file` names the reporting source unit, `line` the catch block's line.
+// Writes an error event 100 of the source "NorvaneKorvel_QoTm" with the
+// strings file, line, code ("%08xH"), "\r\n" and the call stack, and the help
+// link; then sends "Exception caught FILE LINE CODE" to the log manager.
 // Failures of the outlets are ignored; only exhausted memory throws
 // (E_OUTOFMEMORY).
 void ReportException(const wchar_t* file, LONG line, HRESULT code);

@@ -152,5 +152,6 @@ DWORD FormatMessageW(DWORD flags, const void* source, DWORD message_id, DWORD la
   if (result != ERROR_SUCCESS) return Fail(static_cast<DWORD>(result));
   std::wmemcpy(buffer, formatted.data(), formatted.size());
   buffer[formatted.size()] = L'\0';
+  SetLastError(ERROR_SUCCESS);
   return static_cast<DWORD>(formatted.size());
 }

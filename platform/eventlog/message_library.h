@@ -39,7 +39,8 @@ HMODULE LoadLibraryW(LPCWSTR file_name);
 BOOL FreeLibrary(HMODULE module);
 
 // Formats a message into `buffer` of `size` characters and returns the
-// characters written, not counting the terminating zero.
+// characters written, not counting the terminating zero. Success sets the
+// last error to ERROR_SUCCESS, which tells an empty message from a failure.
 //
 // The message comes from `source` as a loaded library with
 // FORMAT_MESSAGE_FROM_HMODULE (ERROR_MR_MID_NOT_FOUND, or

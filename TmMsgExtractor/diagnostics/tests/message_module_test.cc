@@ -1,0 +1,116 @@
+#include "TmMsgExtractor/diagnostics/message_module.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "TmMsgExtractor/diagnostics/event_log_writer.h"
+#include "TmMsgExtractor/diagnostics/system_text.h"
+#include "TmMsgExtractor/diagnostics/tests/event_source_files.h"
+#include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
+#include "korvel/sample/event_messages.h"
+
+namespace {
+
+class MessageModuleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("KORVEL_REGISTRY", (folder_ / "registry.reg").c_str(), 1);
+    setenv("MESSAGE_MODULE_TEST_DIR", folder_.path().c_str(), 1);
+    // The message file korvel-sample installs for the event source.
+    WriteFile(folder_ / "events.mc", korvel_sample::EventMessageFileText());
+    WriteFile(folder_ / "categories.mc", "MessageId=1\r\nLanguage=English\r\nExtraction\r\n.\r\n");
+  }
+
+  void Register(const std::string& event_file, const std::string& category_file) {
+    WriteFile(folder_ / "registry.reg",
+              "Windows Registry Editor Version 5.00\r\n" + EventSourceKey(event_file, category_file));
+  }
+
+  static std::wstring Text(const CMessageModule& module, DWORD id, const LPCWSTR* arguments, bool category,
+                           HRESULT* result = nullptr) {
+    CBstr text(L"stale");
+    HRESULT hr = module.GetMessageText(text, id, arguments, category);
+    if (result != nullptr) *result = hr;
+    return text.c_str();
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(MessageModuleTest, OneFileForBothRolesGivesNoSeparateCategoryModule) {
+  Register("%MESSAGE_MODULE_TEST_DIR%/events.mc", "%MESSAGE_MODULE_TEST_DIR%/events.mc");
+  CMessageModule module(L"NorvaneKorvel_QoTm");
+  EXPECT_TRUE(module.HasMessageModule());
+  EXPECT_FALSE(module.HasCategoryModule());
+  const LPCWSTR address[] = {L"http://help.example/", nullptr};
+  const std::wstring link = L"\r\nFor more information, click: http://help.example/";
+  EXPECT_EQ(Text(module, 105, address, false), link);
+  EXPECT_EQ(Text(module, 105, address, true), link);
+  // Without arguments the insertion stays as written.
+  EXPECT_EQ(Text(module, 105, nullptr, false), L"\r\nFor more information, click: %1");
+}
+
+TEST_F(MessageModuleTest, ADifferentCategoryFileAnswersForCategories) {
+  Register("%MESSAGE_MODULE_TEST_DIR%/events.mc", "%MESSAGE_MODULE_TEST_DIR%/categories.mc");
+  CMessageModule module(L"NorvaneKorvel_QoTm");
+  EXPECT_TRUE(module.HasCategoryModule());
+  EXPECT_EQ(Text(module, 1, nullptr, true), L"Extraction");
+  HRESULT hr = S_OK;
+  EXPECT_EQ(Text(module, 1, nullptr, false, &hr), L"");
+  EXPECT_EQ(hr, HRESULT_FROM_WIN32(317));
+
+  // The comparison is of the texts: another spelling of the same file loads it again.
+  Register("%MESSAGE_MODULE_TEST_DIR%/events.mc", "%MESSAGE_MODULE_TEST_DIR%/./events.mc");
+  EXPECT_TRUE(CMessageModule(L"NorvaneKorvel_QoTm").HasCategoryModule());
+}
+
+TEST_F(MessageModuleTest, ANameWithADotIsTheMessageFileItself) {
+  CMessageModule module(FromSystemText(folder_ / "categories.mc").c_str());
+  EXPECT_EQ(Text(module, 1, nullptr, false), L"Extraction");
+  module.Unload();
+  HRESULT hr = S_OK;
+  EXPECT_EQ(Text(module, 1, nullptr, false, &hr), L"");
+  EXPECT_EQ(hr, HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(MessageModuleTest, AnUnregisteredSourceHasNoMessages) {
+  WriteFile(folder_ / "registry.reg", "Windows Registry Editor Version 5.00\r\n");
+  CMessageModule module(L"NorvaneKorvel_QoTm");
+  EXPECT_FALSE(module.HasMessageModule());
+  EXPECT_FALSE(module.HasCategoryModule());
+  EXPECT_EQ(Text(module, 105, nullptr, false), L"");
+}
+
+TEST_F(MessageModuleTest, ALongMessageGrowsTheBufferUntilItFits) {
+  CMessageModule module(FromSystemText(folder_ / "events.mc").c_str());
+  const std::wstring address(3000, L'a');
+  const LPCWSTR arguments[] = {address.c_str(), nullptr};
+  EXPECT_EQ(Text(module, 105, arguments, false), L"\r\nFor more information, click: " + address);
+}
+
+class EventLogWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("KORVEL_REGISTRY", (folder_ / "registry.reg").c_str(), 1);
+    setenv("KORVEL_EVENT_LOG", events_.c_str(), 1);
+  }
+  void TearDown() override { unsetenv("KORVEL_EVENT_LOG"); }
+
+  TempFolder folder_;
+  const std::string events_ = folder_ / "events.jsonl";
+};
+
+TEST_F(EventLogWriterTest, AFailedOpenIsKeptAndFailsEveryReport) {
+  CEventLogWriter nameless(nullptr, nullptr);
+  EXPECT_EQ(nameless.LastError(), HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(nameless.Report(EVENTLOG_ERROR_TYPE, 0, 100, nullptr, 0, 0, nullptr, nullptr),
+            HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE));
+
+  setenv("KORVEL_EVENT_LOG", (folder_ / "missing/events.jsonl").c_str(), 1);
+  CEventLogWriter writer(L"NorvaneKorvel_QoTm", nullptr);
+  EXPECT_EQ(writer.Report(EVENTLOG_ERROR_TYPE, 0, 100, nullptr, 0, 0, nullptr, nullptr), HRESULT_FROM_WIN32(3));
+}
+
+}  // namespace
