@@ -43,6 +43,7 @@ Status DirectoryDatabase::Open(const QString& connect_string) {
     if (path.isEmpty()) return DatabaseFailure(QStringLiteral("The connect string names no database file"));
     db_.setDatabaseName(path);
     db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    groups_reads_ = true;
   } else {
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connection_name_);
     db_.setDatabaseName(connect_string);
@@ -55,10 +56,23 @@ Status DirectoryDatabase::Open(const QString& connect_string) {
 
 void DirectoryDatabase::Close() {
   prepared_.clear();
+  in_read_group_ = false;
+  groups_reads_ = false;
   if (!db_.isValid()) return;
   db_.close();
   db_ = QSqlDatabase();
   QSqlDatabase::removeDatabase(connection_name_);
+}
+
+void DirectoryDatabase::BeginReadGroup() {
+  if (groups_reads_ && db_.isOpen() && !in_read_group_) in_read_group_ = db_.transaction();
+}
+
+void DirectoryDatabase::EndReadGroup() {
+  if (!in_read_group_) return;
+  in_read_group_ = false;
+  // A read transaction that cannot end must not keep the file locked.
+  if (!db_.commit()) db_.rollback();
 }
 
 Status DirectoryDatabase::Select(QStringView sql, const QStringList& bound_values, RecordTable* result) {

@@ -35,6 +35,14 @@ class DirectoryDatabase {
   bool is_open() const { return db_.isOpen(); }
   void Close();
 
+  // Brackets the queries about one subscriber. An SQLite reader otherwise
+  // takes and drops its file lock, and checks the file for changes, around
+  // every statement; with a read transaction it does so once per subscriber,
+  // and the subscriber's values all come from one state of the directory.
+  // Other engines read each statement on its own.
+  void BeginReadGroup();
+  void EndReadGroup();
+
   // Runs `sql` with its placeholders bound, in order, to `bound_values`, and
   // reads the whole result into `result`. A failure leaves `result` empty.
   Status Select(QStringView sql, const QStringList& bound_values, RecordTable* result);
@@ -44,6 +52,8 @@ class DirectoryDatabase {
 
   QString connection_name_;
   QSqlDatabase db_;
+  bool groups_reads_ = false;
+  bool in_read_group_ = false;
   // Prepared once per text and run again with new values: a run sends the
   // same few queries for every subscriber.
   std::map<QString, std::unique_ptr<QSqlQuery>> prepared_;

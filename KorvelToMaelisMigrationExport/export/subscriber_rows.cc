@@ -144,11 +144,13 @@ void SubscriberRows::Export(std::size_t row) {
   }
 
   contact_rule_.reset();
+  tables_.database().BeginReadGroup();
   for (DataItem item : ticked_items_) {
     AppendItemValue(item, row, *call_handler);
     AlternateContactRuleStep(item, *call_handler);
     if (item == DataItem::kVoiceName) AppendVoiceName(row);
   }
+  tables_.database().EndReadGroup();
   EndCsvLine(line_);
   const Status written = csv_.WriteLine(line_);
   if (!written.ok()) LogFailure(written);
@@ -260,8 +262,8 @@ void SubscriberRows::AppendListInDirectory(std::size_t row) {
 
 // Every ticked entry consults the alternate contact rule, and each one that
 // finds no single rule logs it, so the log shows the gap once per entry. The
-// rule is read from the database once per subscriber: the answers for its
-// entries are the same, and a run of a hundred thousand subscribers would
+// rule is read from the database once per subscriber: the answer is the same
+// for all its entries, and a run of a hundred thousand subscribers would
 // otherwise send sixteen times the queries.
 void SubscriberRows::AlternateContactRuleStep(DataItem item, std::size_t call_handler_row) {
   if (!contact_rule_) {

@@ -1,9 +1,11 @@
 #include "KorvelToMaelisMigrationExport/export/voice_names.h"
 
+#include <fcntl.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
 
 #include <QDir>
 #include <QFile>
@@ -16,13 +18,29 @@
 namespace export_engine {
 namespace {
 
-std::filesystem::path FileSystemPath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
+struct Recording {
+  int fd = -1;     // open when the recording could be read
+  bool exists = false;
+  int open_error = 0;
+};
 
-bool IsRegularFile(const QString& path) {
+// Opens the recording at `path`. No regular file there is no recording; one
+// that is there but cannot be read is a failed copy.
+Recording OpenRecording(const QByteArray& path) {
+  Recording recording;
+  recording.fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a pipe never blocks the run
   struct stat info;
-  return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+  if (recording.fd < 0) {
+    recording.open_error = errno;
+    recording.exists = ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return recording;
+  }
+  recording.exists = ::fstat(recording.fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (!recording.exists) {
+    ::close(recording.fd);
+    recording.fd = -1;
+  }
+  return recording;
 }
 
 Status RefusedName() {
@@ -30,14 +48,24 @@ Status RefusedName() {
                          error_number::kPathFileAccessError);
 }
 
-Status CopyReplacing(const QString& source, const QString& target) {
-  std::error_code error;
-  std::filesystem::copy_file(FileSystemPath(source), FileSystemPath(target),
-                             std::filesystem::copy_options::overwrite_existing, error);
-  if (!error) return Status();
-  // "No such file" is the source when it has gone meanwhile, else the target's folder.
-  const qint32 missing = IsRegularFile(source) ? error_number::kPathNotFound : error_number::kFileNotFound;
-  return Status::FileFailure(error.value(), missing);
+// Copies the open recording to `target`, replacing a file there. A run copies
+// one file per subscriber, so the copy is left to the kernel.
+Status CopyReplacing(int source, const QString& target) {
+  const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) return Status::FileFailure(errno, error_number::kPathNotFound);
+  Status status;
+  off_t offset = 0;
+  for (;;) {
+    const ssize_t copied = ::sendfile(out, source, &offset, 1 << 30);
+    if (copied == 0) break;
+    if (copied < 0) {
+      if (errno == EINTR) continue;
+      status = Status::FileFailure(errno, error_number::kFileNotFound);
+      break;
+    }
+  }
+  if (::close(out) != 0 && status.ok()) status = Status::FileFailure(errno, error_number::kFileNotFound);
+  return status;
 }
 
 }  // namespace
@@ -49,13 +77,16 @@ QString ExportVoiceName(const std::optional<QString>& alias, QStringView stream_
   if (alias) file_name = *alias + QString::fromUtf16(kVoiceNameSuffix);
   if (stream_path.isEmpty()) return QString();
 
-  const QString source = StreamFilePath(root_path, stream_path);
-  if (!IsRegularFile(source)) return QString();
+  const Recording source = OpenRecording(QFile::encodeName(StreamFilePath(root_path, stream_path)));
+  if (!source.exists) return QString();
   if (!alias || !StaysInFolder(*alias)) {
     *failure = RefusedName();
+  } else if (source.fd < 0) {
+    *failure = Status::FileFailure(source.open_error, error_number::kFileNotFound);
   } else {
-    *failure = CopyReplacing(source, output_folder + file_name);
+    *failure = CopyReplacing(source.fd, output_folder + file_name);
   }
+  if (source.fd >= 0) ::close(source.fd);
   return file_name;
 }
 

@@ -57,6 +57,9 @@ TEST_F(VoiceNameTest, NothingToCopyGivesAnEmptyFieldAndNoFailure) {
   EXPECT_EQ(ExportVoiceName("bob", u"names\\missing.wav", RootPath(), OutputFolder(), &failure_), "");
   EXPECT_TRUE(failure_.ok());
   EXPECT_EQ(ExportVoiceName("bob", u"names", RootPath(), OutputFolder(), &failure_), "") << "a folder is no recording";
+  ASSERT_EQ(::mkfifo(QFile::encodeName(root_.File("Stream Files/names/pipe.wav")).constData(), 0666), 0);
+  EXPECT_EQ(ExportVoiceName("bob", u"names/pipe.wav", RootPath(), OutputFolder(), &failure_), "")
+      << "a pipe is no recording, and reading it must not wait for a writer";
   EXPECT_TRUE(QDir(output_.path()).isEmpty());
 }
 
