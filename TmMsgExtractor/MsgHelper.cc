@@ -1,6 +1,10 @@
 #include "TmMsgExtractor/MsgHelper.h"
 
+#include <memory>
+
 #include "TmMsgExtractor/ExtractorState.h"
+#include "TmMsgExtractor/MailboxHelper.h"
+#include "TmMsgExtractor/PropertyRequest.h"
 #include "TmMsgExtractor/diagnostics/method_trace.h"
 #include "TmMsgExtractor/diagnostics/trace_log.h"
 #include "TmMsgExtractor/diagnostics/variant.h"
@@ -39,9 +43,40 @@ HRESULT CMsgHelper::Run() {
       return hr;
     }
     g_TraceLog.LogMessageFormat(LOG_LEVEL_INFO, L"Extracting messages for %d Subscribers", lCount);
-    // The walk over the subscribers, each handing its new and then its saved
-    // voice messages to a mailbox helper, is not built yet: the run ends
-    // after the count.
+    LONG lSubscriber = 1;
+    ComPtr<IUnknown> spZadItem;
+    if (FAILED(hr = spZadMailUserIterator->First(spZadItem.ReleaseAndGetAddressOf()))) {
+      TraceFailedCall(L"spZadMailUserIterator->First()", hr);
+      return hr;
+    }
+    while (hr == S_OK) {
+      g_TraceLog.LogMessageFormat(LOG_LEVEL_INFO, L"Extracting messages for subscriber %d of %d", lSubscriber,
+                                  lCount);
+      ++lSubscriber;
+      ComPtr<IQoZadMailUser> spZadMailUser;
+      CBstr strDisplayName;
+      HRESULT hrUser = spZadItem.As(&spZadMailUser);
+      if (FAILED(hrUser)) {
+        TraceFailedCall(L"spZadItem->QueryInterface(__uuidof(IQoZadMailUser))", hrUser);
+      } else {
+        if (FAILED(hr = spZadMailUser->get_DisplayName(strDisplayName.Receive()))) {
+          TraceFailedCall(L"spZadMailUser->get_DisplayName()", hr);
+          return hr;
+        }
+        hrUser = ProcessOneMailUser(spZadMailUser.Get());
+      }
+      if (FAILED(hrUser)) {
+        TraceFailedCall(L"ProcessOneMailUser()", hrUser);
+        g_TraceLog.LogMessageFormat(LOG_LEVEL_ERROR, L"Errors encountered while extracting messages for subscriber %s",
+                                    strDisplayName.c_str());
+        g_ExtractorState.errorsEncountered = true;
+      }
+      spZadMailUser.Reset();
+      if (FAILED(hr = spZadMailUserIterator->Next(spZadItem.ReleaseAndGetAddressOf()))) {
+        TraceFailedCall(L"spZadMailUserIterator->Next()", hr);
+        return hr;
+      }
+    }
     hr = S_OK;
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);
@@ -107,6 +142,70 @@ HRESULT CMsgHelper::GetMailUsers(ComPtr<IQoZadIterator>& spZadMailUserIterator) 
       TraceFailedCall(L"spZadMailUserIterator->SimpleFilter()", hr);
       return hr;
     }
+  } catch (...) {
+    hr = ReportCaughtException(kSourceUnit, __LINE__);
+  }
+  return hr;
+}
+
+HRESULT CMsgHelper::ProcessOneMailUser(IQoZadMailUser* pZadMailUser) {
+  HRESULT hr = S_OK;
+  CMethodTrace trace(L"CMsgHelper::ProcessOneMailUser()", hr);
+  try {
+    CPropertyRequest properties({QOP_ALIAS});
+    if (FAILED(hr = pZadMailUser->GetMany(properties.Tags(), properties.ReceiveValues()))) {
+      TraceFailedCall(L"spMailUserPropMagr->GetMany()", hr);
+      return hr;
+    }
+    if (FAILED(hr = properties.CheckValues())) return hr;
+    const VARIANT& varAlias = properties.Value(0);
+    if (varAlias.vt != VT_BSTR) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Invalid QOP_ALIAS vt =[%d]", varAlias.vt);
+      hr = E_FAIL;
+      return hr;
+    }
+    const CBstr strAlias(varAlias.bstrVal);
+    g_TraceLog.LogMessageFormat(LOG_LEVEL_INFO, L"Mailuser Alias %s ...", strAlias.c_str());
+
+    ComPtr<IQoZadFolder> spZadInbox;
+    if (FAILED(hr = pZadMailUser->get_Inbox(spZadInbox.ReleaseAndGetAddressOf()))) {
+      TraceFailedCall(L"pZadMailUser->get_Inbox()", hr);
+      return hr;
+    }
+    ComPtr<IQoZadIterator> spZadMessages;
+    if (FAILED(hr = spZadInbox->get_All(spZadMessages.ReleaseAndGetAddressOf()))) {
+      TraceFailedCall(L"spZadMessages->get_All()", hr);
+      return hr;
+    }
+    CVariant varFolder;
+    varFolder = QO_SEARCH_FOLDER_NewVoiceFilter;
+    if (FAILED(hr = spZadMessages->SimpleFilter(QOP_SEARCH_FOLDER, QO_FILTER_EQUAL, varFolder.Get()))) {
+      TraceFailedCall(L"spZadMessages->SimpleFilter(QO_SEARCH_FOLDER_NewVoiceFilter)", hr);
+      return hr;
+    }
+    {
+      auto spMailBoxHelper = std::make_unique<CMailboxHelper>(strAlias, m_strOutputFolder, m_strSmtpDomain, 0);
+      if (FAILED(hr = spMailBoxHelper->Extract(spZadMessages.Get()))) {
+        TraceFailedCall(L"spMailBoxHelper->Extract()", hr);
+        return hr;
+      }
+    }
+    if (FAILED(hr = spZadMessages->SetFilter(nullptr))) {
+      TraceFailedCall(L"spZadMessages->SetFilter(NULL)", hr);
+      return hr;
+    }
+    varFolder = QO_SEARCH_FOLDER_SavedVoiceFilter;
+    if (FAILED(hr = spZadMessages->SimpleFilter(QOP_SEARCH_FOLDER, QO_FILTER_EQUAL, varFolder.Get()))) {
+      TraceFailedCall(L"spZadMessages->SimpleFilter(QO_SEARCH_FOLDER_SavedVoiceFilter)", hr);
+      return hr;
+    }
+    {
+      auto spMailBoxHelper = std::make_unique<CMailboxHelper>(strAlias, m_strOutputFolder, m_strSmtpDomain, 1);
+      if (FAILED(hr = spMailBoxHelper->Extract(spZadMessages.Get()))) {
+        TraceFailedCall(L"spMailBoxHelper->Extract()", hr);
+      }
+    }
+    g_TraceLog.LogMessageFormat(LOG_LEVEL_INFO, L"Mailuser %s done\n", strAlias.c_str());
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);
   }

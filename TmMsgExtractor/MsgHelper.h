@@ -15,14 +15,20 @@ class CMsgHelper {
   CMsgHelper(const CMsgHelper&) = delete;
   CMsgHelper& operator=(const CMsgHelper&) = delete;
 
-  // A failure ends the program with an error; a failed log-in or subscriber
-  // list also sets the exit code -2.
+  // Logs in and walks every subscriber. A failure ends the program with an
+  // error; a failed log-in or subscriber list also sets the exit code -2. A
+  // subscriber whose messages could not all be walked sets the
+  // errors-encountered flag, so the run never reports success after leaving
+  // messages behind.
   HRESULT Run();
 
  private:
   HRESULT GetZadSession();
   // The subscriber list, filtered to subscribers, into `spZadMailUserIterator`.
   HRESULT GetMailUsers(ComPtr<IQoZadIterator>& spZadMailUserIterator);
+  // The subscriber's new, then saved voice messages. A failure concerns this
+  // subscriber only: the walk goes on with the next.
+  HRESULT ProcessOneMailUser(IQoZadMailUser* pZadMailUser);
 
   // Declared so that destruction frees the strings, then releases the
   // session, then the manager.

@@ -9,7 +9,7 @@ KORVEL_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
   unixodbc unixodbc-dev libsqliteodbc
-  libsqlite3-dev sqlite3 libdw-dev
+  libsqlite3-dev sqlite3 libdw-dev python3
   googletest libgtest-dev libbenchmark-dev
 )
 

@@ -1,0 +1,213 @@
+#include "TmMsgExtractor/MimeHelper.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
+#include <string>
+
+#include "TmMsgExtractor/Base64.h"
+#include "TmMsgExtractor/ExtractorState.h"
+#include "TmMsgExtractor/diagnostics/exception_report.h"
+#include "TmMsgExtractor/diagnostics/method_trace.h"
+#include "TmMsgExtractor/diagnostics/system_text.h"
+#include "TmMsgExtractor/diagnostics/trace_log.h"
+#include "platform/com/guid.h"
+
+namespace {
+
+constexpr const wchar_t* kSourceUnit = L"TmMsgExtractor\\MimeHelper";
+
+// Input bytes per body line: 72 characters of base64.
+constexpr int kBytesPerLine = 54;
+// Lines encoded per read of the temporary file; the body is the same as with
+// one read per line, with far fewer calls.
+constexpr int kLinesPerBlock = 152;
+constexpr int kBlockBytes = kBytesPerLine * kLinesPerBlock;
+constexpr int kLineCharacters = static_cast<int>(Base64Length(kBytesPerLine)) + 2;
+
+// A name taken from the store never leads the file out of its folder.
+bool IsSafeFileNamePart(const CBstr& alias) {
+  const std::wstring_view text(alias.c_str(), static_cast<size_t>(alias.Length()));
+  if (text == L"." || text == L"..") return false;
+  return text.find_first_of(L"/\\") == std::wstring_view::npos;
+}
+
+}  // namespace
+
+CMimeHelper::~CMimeHelper() {
+  if (!m_bCreated || m_bCommitted) return;
+  try {
+    if (m_hFile != nullptr) {
+      if (std::fclose(m_hFile) != 0) {
+        g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to close file %s for write GetLastError():%X", m_strPath.c_str(),
+                         errno);
+      }
+      m_hFile = nullptr;
+    }
+    g_TraceLog.Trace(LOG_LEVEL_ERROR, L"File %s is Not Commited deleting it", m_strPath.c_str());
+    const int result = unlink(ToSystemText(m_strPath.c_str()).c_str());
+    if (result != 0) g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Error deleting %s :ERR %X", m_strPath.c_str(), result);
+  } catch (...) {
+    try {
+      ReportException(kSourceUnit, __LINE__, E_UNEXPECTED);
+    } catch (...) {
+      // Nothing may leave a destructor.
+    }
+  }
+}
+
+HRESULT CMimeHelper::Initialize(const CBstr& outputFolder, const CBstr& ownerAlias) {
+  HRESULT hr = S_OK;
+  CMethodTrace trace(L"CMimeHelper::Initialize()", hr);
+  try {
+    GUID guid{};
+    if (FAILED(hr = CoCreateGuid(&guid))) {
+      TraceFailedCall(L"CoCreateGuid()", hr);
+      return hr;
+    }
+    const CBstr strGuid(GuidToString(guid).c_str());
+    if (strGuid.Length() != 36) {
+      TraceFailedCall(L"UuidToString()", E_FAIL);
+      hr = E_FAIL;
+      return hr;
+    }
+    const LONG folderLength = outputFolder.Length();
+    const wchar_t last = folderLength > 0 ? outputFolder.c_str()[folderLength - 1] : L'\0';
+    const wchar_t* separator = last == L'\\' || last == L'/' ? L"" : L"/";
+    CBstr strFolder;
+    strFolder.Format(L"%s%s", outputFolder.c_str(), separator);
+    m_strPath.Format(L"%s%s_%s.msg", strFolder.c_str(), ownerAlias.c_str(), strGuid.c_str());
+    g_TraceLog.Trace(LOG_LEVEL_INFO, L"OutputFile [%s]", m_strPath.c_str());
+
+    int error = EINVAL;
+    if (IsSafeFileNamePart(ownerAlias)) {
+      m_hFile = std::fopen(ToSystemText(m_strPath.c_str()).c_str(), "wb");
+      error = errno;
+    }
+    if (m_hFile == nullptr) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to create file %s. GetLastError():%X", m_strPath.c_str(), error);
+      g_ExtractorState.exitCode = -3;
+      hr = E_FAIL;
+      return hr;
+    }
+    m_bCreated = true;
+  } catch (...) {
+    hr = ReportCaughtException(kSourceUnit, __LINE__);
+  }
+  return hr;
+}
+
+HRESULT CMimeHelper::WriteMIMEHeader(const wchar_t* name, const CBstr& value) {
+  HRESULT hr = S_OK;
+  CMethodTrace trace(L"CMimeHelper::WriteMIMEHeader()", hr);
+  try {
+    if (m_hFile == nullptr) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"m_hFile is NULL");
+      hr = E_FAIL;
+      return hr;
+    }
+    CBstr line;
+    line.Format(L"%s: %s\n", name, value.c_str());
+    hr = WriteText(line.ToAnsi());
+  } catch (...) {
+    hr = ReportCaughtException(kSourceUnit, __LINE__);
+  }
+  return hr;
+}
+
+HRESULT CMimeHelper::WriteAudioStream(std::FILE* hTempFile) {
+  HRESULT hr = S_OK;
+  CMethodTrace trace(L"CMimeHelper::WriteAudioStream()", hr);
+  try {
+    if (m_hFile == nullptr) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"m_hFile is NULL");
+      hr = E_FAIL;
+      return hr;
+    }
+    if (FAILED(hr = WriteText("\n\n"))) return hr;
+    if (const int result = std::fseek(hTempFile, 0, SEEK_SET); result != 0) {
+      TraceFailedCall(L"fseek(0,SEEK_SET)", result);
+      hr = E_FAIL;
+      return hr;
+    }
+    BYTE input[kBlockBytes];
+    char output[kLinesPerBlock * kLineCharacters];
+    for (;;) {
+      const size_t bytesRead = std::fread(input, 1, sizeof input, hTempFile);
+      char* out = output;
+      size_t done = 0;
+      // Full lines, then, after a short read, the last line of 0 to 53
+      // bytes: an empty line when the audio is a multiple of 54 bytes long.
+      while (bytesRead - done >= kBytesPerLine) {
+        out += Base64Encode(input + done, kBytesPerLine, out);
+        *out++ = '\r';
+        *out++ = '\n';
+        done += kBytesPerLine;
+      }
+      const bool lastBlock = bytesRead < sizeof input;
+      if (lastBlock) {
+        out += Base64Encode(input + done, static_cast<int>(bytesRead - done), out);
+        *out++ = '\r';
+        *out++ = '\n';
+      }
+      if (FAILED(hr = WriteBytes(output, static_cast<size_t>(out - output)))) return hr;
+      if (lastBlock) break;
+    }
+    if (!std::feof(hTempFile)) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to read fromtmp audio file. GetLastError():%X", errno);
+      hr = E_FAIL;
+      return hr;
+    }
+  } catch (...) {
+    hr = ReportCaughtException(kSourceUnit, __LINE__);
+  }
+  return hr;
+}
+
+HRESULT CMimeHelper::Commit() {
+  HRESULT hr = S_OK;
+  CMethodTrace trace(L"CMimeHelper::Commit()", hr);
+  try {
+    if (m_hFile == nullptr) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"m_hFile is NULL");
+      hr = E_FAIL;
+      return hr;
+    }
+    // A failed close still ends the stream: it is never used again.
+    std::FILE* file = m_hFile;
+    m_hFile = nullptr;
+    if (std::fclose(file) != 0) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to commit file %s for write GetLastError():%X", m_strPath.c_str(),
+                       errno);
+      g_ExtractorState.exitCode = -3;
+      hr = E_FAIL;
+      return hr;
+    }
+    m_bCommitted = true;
+  } catch (...) {
+    hr = ReportCaughtException(kSourceUnit, __LINE__);
+  }
+  return hr;
+}
+
+HRESULT CMimeHelper::WriteText(std::string_view ansiText) {
+  std::string bytes;
+  try {
+    bytes.reserve(ansiText.size() + 8);
+    for (char c : ansiText) {
+      if (c == '\n') bytes.push_back('\r');
+      bytes.push_back(c);
+    }
+  } catch (const std::bad_alloc&) {
+    throw E_OUTOFMEMORY;
+  }
+  return WriteBytes(bytes.data(), bytes.size());
+}
+
+HRESULT CMimeHelper::WriteBytes(const char* bytes, size_t count) {
+  if (std::fwrite(bytes, 1, count, m_hFile) == count) return S_OK;
+  g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed write to file %s GetLastError():%X", m_strPath.c_str(), errno);
+  g_ExtractorState.exitCode = -3;
+  return E_FAIL;
+}

@@ -1,0 +1,62 @@
+#include "TmMsgExtractor/TempAudioFile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "TmMsgExtractor/diagnostics/system_text.h"
+#include "TmMsgExtractor/diagnostics/trace_log.h"
+
+CBstr TemporaryFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  return CBstr(FromSystemText(folder != nullptr && *folder != '\0' ? folder : "/tmp").c_str());
+}
+
+CTempAudioFile::~CTempAudioFile() {
+  try {
+    CloseAndDelete();
+  } catch (...) {
+    // Only a log line that could not be built gets here; the file is gone.
+  }
+}
+
+HRESULT CTempAudioFile::Create() {
+  CloseAndDelete();
+  const CBstr folder = TemporaryFolder();
+  std::string name = ToSystemText(folder.c_str()) + "/msgpXXXXXX";
+  // mkstemp makes the name and the file in one step, so no other process can
+  // slip a file or a link in under the name in between.
+  const int descriptor = mkstemp(name.data());
+  if (descriptor < 0) {
+    const int error = errno;
+    if (error == EINVAL) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to create tmp file name");
+    } else {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to open file %s for write GetLastError():%X",
+                       FromSystemText(name).c_str(), error);
+    }
+    return E_FAIL;
+  }
+  m_strPath = FromSystemText(name).c_str();
+  m_hFile = fdopen(descriptor, "w+b");
+  if (m_hFile == nullptr) {
+    const int error = errno;
+    close(descriptor);
+    g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to open file %s for write GetLastError():%X", m_strPath.c_str(),
+                     error);
+    unlink(name.c_str());
+    m_strPath = CBstr();
+    return E_FAIL;
+  }
+  return S_OK;
+}
+
+void CTempAudioFile::CloseAndDelete() {
+  if (m_hFile == nullptr) return;
+  std::fclose(m_hFile);
+  m_hFile = nullptr;
+  const int result = unlink(ToSystemText(m_strPath.c_str()).c_str());
+  if (result != 0) g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Error deleting %s :ERR %X", m_strPath.c_str(), result);
+}

@@ -1,0 +1,254 @@
+// What the extractor's helper tests share: one process-wide setting (the
+// component runtime, the trace log and a registry naming the log manager's
+// file and the store), small message stores built with SQLite, WAVE files,
+// and the independent reading of message files by Python's email package.
+#ifndef KORVEL_TMMSGEXTRACTOR_TESTS_EXTRACTION_TEST_SUPPORT_H_
+#define KORVEL_TMMSGEXTRACTOR_TESTS_EXTRACTION_TEST_SUPPORT_H_
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "TmMsgExtractor/ExtractorState.h"
+#include "TmMsgExtractor/diagnostics/system_text.h"
+#include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
+#include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
+#include "TmMsgExtractor/diagnostics/trace_log.h"
+#include "korvel/logmgr/logmgr.h"
+#include "korvel/zad/zad.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/runtime.h"
+
+// The process's trace log reaches a log manager writing into a folder that
+// lives as long as the process; the registry there names `StorePath()` as the
+// message store.
+class ExtractionEnvironment {
+ public:
+  static ExtractionEnvironment& Get() {
+    static ExtractionEnvironment* environment = new ExtractionEnvironment();
+    return *environment;
+  }
+  std::string StorePath() const { return folder_ / "store.sqlite"; }
+  std::string ManagerFile() const { return folder_ / "QoLogMgr.log"; }
+
+ private:
+  ExtractionEnvironment() {
+    WriteFile(folder_ / "registry.reg", TestRegistry(ManagerFile(), StorePath()));
+    setenv("KORVEL_REGISTRY", (folder_ / "registry.reg").c_str(), 1);
+    korvel::zad::RegisterClasses();
+    korvel::logmgr::RegisterClasses();
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) ||
+        FAILED(g_TraceLog.Initialize(nullptr, L"MsgExtractor", nullptr))) {
+      throw std::runtime_error("cannot start the trace log");
+    }
+  }
+  TempFolder folder_;
+};
+
+// A message store file of the store's layout, filled by the test.
+class TestStore {
+ public:
+  explicit TestStore(const std::string& path) : path_(path) {
+    std::filesystem::remove(path_);
+    if (sqlite3_open(path_.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot make " + path_);
+    Sql(R"sql(
+      CREATE TABLE MailUser (MailUserID INTEGER PRIMARY KEY, Alias ANY, DisplayName ANY,
+                             IsSubscriber INTEGER NOT NULL DEFAULT 1);
+      CREATE TABLE Message (MessageID INTEGER PRIMARY KEY, OwnerID INTEGER NOT NULL, Folder INTEGER NOT NULL,
+                            DeliveryTime ANY, HasUnknownSender ANY, SenderID INTEGER,
+                            SenderAddressType ANY, SenderEmailAddress ANY,
+                            Importance ANY, Sensitivity ANY, Subject ANY);
+      CREATE TABLE AudioStream (MessageID INTEGER NOT NULL, Seq INTEGER NOT NULL, Data ANY NOT NULL,
+                                PRIMARY KEY (MessageID, Seq));
+      CREATE TABLE Fault (Method TEXT NOT NULL, ObjectID INTEGER, HResult INTEGER NOT NULL);)sql");
+  }
+  ~TestStore() { sqlite3_close(db_); }
+  TestStore(const TestStore&) = delete;
+  TestStore& operator=(const TestStore&) = delete;
+
+  void Sql(const std::string& statement) {
+    char* error = nullptr;
+    const int result = sqlite3_exec(db_, statement.c_str(), nullptr, nullptr, &error);
+    const std::string message = error != nullptr ? error : "";
+    sqlite3_free(error);
+    if (result != SQLITE_OK) throw std::runtime_error(message + " in " + statement);
+  }
+
+  void AddUser(std::int64_t id, const std::string& alias_sql, const std::string& display_name_sql = "'Someone'",
+               int is_subscriber = 1) {
+    Sql("INSERT INTO MailUser VALUES (" + std::to_string(id) + ", " + alias_sql + ", " + display_name_sql + ", " +
+        std::to_string(is_subscriber) + ")");
+  }
+
+  // A message of owner 1 in the new-message folder from known sender 2,
+  // importance 1, sensitivity 0, delivered 2020-01-02 03:04:05, subject
+  // 'Hello'; `columns` replaces any of these with SQL values.
+  void AddMessage(std::int64_t id, std::map<std::string, std::string> columns = {}) {
+    std::map<std::string, std::string> values = {
+        {"OwnerID", "1"},          {"Folder", "6"},           {"DeliveryTime", "43832.12783564815"},
+        {"HasUnknownSender", "0"}, {"SenderID", "2"},          {"SenderAddressType", "NULL"},
+        {"SenderEmailAddress", "NULL"}, {"Importance", "1"},   {"Sensitivity", "0"},
+        {"Subject", "'Hello'"}};
+    for (auto& [column, value] : columns) values[column] = value;
+    std::string names = "MessageID";
+    std::string list = std::to_string(id);
+    for (auto& [column, value] : values) {
+      names += ", " + column;
+      list += ", " + value;
+    }
+    Sql("INSERT INTO Message (" + names + ") VALUES (" + list + ")");
+  }
+
+  void AddAudio(std::int64_t message_id, int seq, const std::string& wave) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db_, "INSERT INTO AudioStream VALUES (?1, ?2, ?3)", -1, &statement, nullptr);
+    sqlite3_bind_int64(statement, 1, message_id);
+    sqlite3_bind_int(statement, 2, seq);
+    sqlite3_bind_blob(statement, 3, wave.data(), static_cast<int>(wave.size()), SQLITE_TRANSIENT);
+    const int result = sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    if (result != SQLITE_DONE) throw std::runtime_error("cannot add audio");
+  }
+
+  // Makes `method` fail with `hresult` for the object with `object_id`, or
+  // for every object when it is negative.
+  void AddFault(const std::string& method, std::int64_t object_id, std::uint32_t hresult) {
+    Sql("INSERT INTO Fault VALUES ('" + method + "', " + (object_id < 0 ? "NULL" : std::to_string(object_id)) + ", " +
+        std::to_string(hresult) + ")");
+  }
+
+ private:
+  std::string path_;
+  sqlite3* db_ = nullptr;
+};
+
+inline void AppendLittleEndian32(std::string& bytes, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+// A RIFF WAVE file of 8 kHz 16-bit mono PCM: the format chunk (of
+// `format_length` bytes), then `between` (other chunks), then the data chunk.
+inline std::string Wave(const std::string& samples, const std::string& between = "", std::uint32_t format_length = 16) {
+  std::string format;
+  for (std::uint32_t value : {0x00010001u, 8000u, 16000u, 0x00100002u}) AppendLittleEndian32(format, value);
+  format.resize(format_length, '\0');
+  std::string bytes = "RIFF";
+  AppendLittleEndian32(bytes, static_cast<std::uint32_t>(4 + 8 + format.size() + between.size() + 8 + samples.size()));
+  bytes += "WAVEfmt ";
+  AppendLittleEndian32(bytes, format_length);
+  bytes += format + between + "data";
+  AppendLittleEndian32(bytes, static_cast<std::uint32_t>(samples.size()));
+  return bytes + samples;
+}
+
+// `count` bytes that differ from position to position.
+inline std::string Samples(size_t count, unsigned seed = 1) {
+  std::string bytes(count, '\0');
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (char& byte : bytes) {
+    state = state * 1103515245u + 12345u;
+    byte = static_cast<char>(state >> 16);
+  }
+  return bytes;
+}
+
+inline std::uint32_t ReadLittleEndian32(const std::string& bytes, size_t offset) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes.at(offset + i));
+  return value;
+}
+
+// The message files in `folder`, sorted by name.
+inline std::vector<std::string> MessageFiles(const std::string& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".msg") files.push_back(entry.path().string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Runs the reader script with `arguments`; its complaints, or "" when it
+// found nothing wrong.
+inline std::string RunMessageReader(const std::vector<std::string>& arguments) {
+  const char* script = std::getenv("MSG_READER");
+  if (script == nullptr) return "MSG_READER is not set";
+  std::string command = std::string("python3 '") + script + "'";
+  for (const std::string& argument : arguments) command += " '" + argument + "'";
+  command += " 2>&1";
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return "cannot run python3";
+  std::string output;
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+  const int status = pclose(pipe);
+  if (status != 0 && output.empty()) output = "python3 failed";
+  return status == 0 ? "" : output;
+}
+
+// Python's email package reads each message file: no defects, an audio/wav
+// body in base64 that decodes to exactly the expected WAVE bytes.
+inline std::string ReadBackWithEmailPackage(const std::vector<std::pair<std::string, std::string>>& files_and_waves) {
+  TempFolder expected;
+  std::vector<std::string> arguments;
+  for (size_t i = 0; i < files_and_waves.size(); ++i) {
+    const std::string wave = expected / (std::to_string(i) + ".wav");
+    WriteFile(wave, files_and_waves[i].second);
+    arguments.push_back(files_and_waves[i].first + "=" + wave);
+  }
+  return RunMessageReader(arguments);
+}
+
+// The log manager's trace texts written since `first_line`.
+inline std::vector<std::string> ManagerTextsFrom(size_t first_line) {
+  std::vector<std::string> texts;
+  const std::vector<LogManagerLine> lines = ReadLogManagerLines(ExtractionEnvironment::Get().ManagerFile());
+  for (size_t i = first_line; i < lines.size(); ++i) texts.push_back(lines[i].text);
+  return texts;
+}
+
+inline bool Holds(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// Every helper test starts with a fresh state, a new store and an empty
+// output folder, and knows which log manager lines are its own.
+class ExtractionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ExtractionEnvironment::Get();
+    g_ExtractorState = ExtractorState{};
+    first_line_ = ReadLogManagerLines(ExtractionEnvironment::Get().ManagerFile()).size();
+    setenv("TMPDIR", temp_.path().c_str(), 1);
+  }
+  void TearDown() override { unsetenv("TMPDIR"); }
+
+  std::vector<std::string> ManagerTexts() const { return ManagerTextsFrom(first_line_); }
+
+  // Files left in the temporary folder (the extractor's temporary files).
+  std::vector<std::string> TemporaryFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(temp_.path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  TestStore store_{ExtractionEnvironment::Get().StorePath()};
+  TempFolder output_;
+  TempFolder temp_;
+  size_t first_line_ = 0;
+};
+
+#endif  // KORVEL_TMMSGEXTRACTOR_TESTS_EXTRACTION_TEST_SUPPORT_H_
