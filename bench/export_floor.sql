@@ -1,14 +1,18 @@
--- The floor of the export: the same joined rows, written as CSV by the
--- sqlite3 shell. One row per subscriber of types 1 and 3 that has its call
--- handler, class of service and location, with every value the export writes
--- (alternate extensions, message-waiting string, alternate contact rule).
+-- The floor of the export: the same rows, joined and written as CSV by the
+-- sqlite3 shell. One row per subscriber of types 1 and 3 that is not the
+-- administrator account and has its call handler, class of service and
+-- location, with every value the export writes: alternate extensions,
+-- message-waiting string and transfer values, the latter two only from a
+-- single matching row.
 .headers on
 .mode csv
 SELECT s.Alias, s.FirstName, s.LastName, s.DisplayName, s.PWDTMF AS VoiceMailPasswordHash,
        ch.DTMFAccessID AS Extension,
        (SELECT group_concat(d.DTMFAccessID) FROM DTMFAccessID d
          WHERE d.IsPrimaryID = '0' AND d.ParentObjectID = s.SubscriberObjectID) AS Extension_ALT,
-       (SELECT replace(replace(m.MWIExtension, 'X', ifnull(s.DTMFAccessID, '')), 'x', ifnull(s.DTMFAccessID, ''))
+       (SELECT CASE WHEN count(*) = 1 THEN
+                 replace(replace(m.MWIExtension, 'X', ifnull(s.DTMFAccessID, '')), 'x', ifnull(s.DTMFAccessID, ''))
+               END
           FROM NotificationMWI m
          WHERE m.Alias = 'MWI-1' AND m.ParentObjectID = s.SubscriberObjectID) AS MWIExtension,
        s.BillingID, s.Language, CASE WHEN s.ListInDirectory THEN 1 ELSE 0 END AS ListInDirectory,
@@ -19,5 +23,8 @@ SELECT s.Alias, s.FirstName, s.LastName, s.DisplayName, s.PWDTMF AS VoiceMailPas
   JOIN vw_CallHandler ch ON ch.CallHandlerObjectID = s.CallHandlerObjectID
   JOIN vw_COS c ON c.COSObjectID = s.COSObjectID
   JOIN vw_Location l ON l.LocationObjectID = s.LocationObjectID
-  LEFT JOIN ContactRule r ON r.ParentObjectID = ch.CallHandlerObjectID AND r.Alias = 'Alternate'
- WHERE s.SubscriberType IN (1, 3);
+  LEFT JOIN (SELECT ParentObjectID, Action, TransferType, Extension, TransferRings
+               FROM ContactRule WHERE Alias = 'Alternate'
+              GROUP BY ParentObjectID HAVING count(*) = 1) r
+         ON r.ParentObjectID = ch.CallHandlerObjectID
+ WHERE s.SubscriberType IN (1, 3) AND ifnull(s.Alias, '') <> 'EAdmin' COLLATE NOCASE;

@@ -10,7 +10,7 @@ KORVEL_PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
   unixodbc unixodbc-dev libsqliteodbc
   libsqlite3-dev sqlite3 libdw-dev python3
-  googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev libbenchmark-dev time
 )
 
 korvel_as_root() {
