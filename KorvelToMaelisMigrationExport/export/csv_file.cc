@@ -6,9 +6,8 @@
 #include <cerrno>
 #include <string>
 
-#include <QFile>
-
 #include "KorvelToMaelisMigrationExport/export/error_numbers.h"
+#include "KorvelToMaelisMigrationExport/export/file_operations.h"
 
 namespace export_engine {
 namespace {
@@ -57,7 +56,7 @@ CsvFile::~CsvFile() { Close(); }
 
 Status CsvFile::Create(const QString& path) {
   Close();
-  fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  fd_ = OpenForWriting(path, O_WRONLY | O_CREAT | O_TRUNC);
   if (fd_ < 0) {
     not_open_ = Status::FileFailure(errno, error_number::kPathNotFound);
     return not_open_;

@@ -8,8 +8,7 @@
 #include <string>
 #include <utility>
 
-#include <QFile>
-
+#include "KorvelToMaelisMigrationExport/export/file_operations.h"
 #include "platform/codepage/codepage.h"
 
 namespace export_engine {
@@ -38,7 +37,7 @@ ExportLog::~ExportLog() { CloseExportLog(); }
 void ExportLog::OpenExportLog(const QString& path, bool append, const ProgramIdentity& program) {
   CloseExportLog();
   const int mode = append ? O_APPEND : O_TRUNC;
-  fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC | mode, 0666);
+  fd_ = OpenForWriting(path, O_WRONLY | O_CREAT | mode);
 
   const QString asterisks = QString::fromUtf16(kAsterisks);
   WriteLogLine(QStringLiteral("\r\n") + asterisks);

@@ -1,5 +1,6 @@
 #include "KorvelToMaelisMigrationExport/export/file_operations.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +21,15 @@ bool IsReadOnly(const QByteArray& path) {
 }
 
 }  // namespace
+
+int OpenForWriting(const QString& path, int flags) {
+  const QByteArray native = QFile::encodeName(path);
+  if (IsReadOnly(native)) {
+    errno = EACCES;
+    return -1;
+  }
+  return ::open(native.constData(), flags | O_CLOEXEC, 0666);
+}
 
 Status DeleteFileWithoutForcing(const QString& path) {
   const QByteArray native = QFile::encodeName(path);

@@ -8,6 +8,12 @@
 
 namespace export_engine {
 
+// Opens `path` for writing with `flags` (O_WRONLY and the creation flags),
+// the mode 0666 less the umask for a new file. An existing read-only file is
+// refused with EACCES, as the files the export replaces would be on the
+// server. Gives the descriptor, or -1 with errno set.
+int OpenForWriting(const QString& path, int flags);
+
 // Deletes a file unless it is read-only. A file without write permission
 // counts as read-only and stays, even when the program runs as root: an
 // administrator marks files that way to keep them.

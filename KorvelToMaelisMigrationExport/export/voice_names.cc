@@ -51,7 +51,7 @@ Status RefusedName() {
 // Copies the open recording to `target`, replacing a file there. A run copies
 // one file per subscriber, so the copy is left to the kernel.
 Status CopyReplacing(int source, const QString& target) {
-  const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int out = OpenForWriting(target, O_WRONLY | O_CREAT | O_TRUNC);
   if (out < 0) return Status::FileFailure(errno, error_number::kPathNotFound);
   Status status;
   off_t offset = 0;

@@ -33,15 +33,6 @@ TEST(CommandLineTest, OptionsAndPlainWords) {
   EXPECT_EQ(TickedPositions(line.data_items).size(), 16u);
 }
 
-TEST(CommandLineTest, UsageFaults) {
-  EXPECT_FALSE(ParseCommandLine({"--headless", "--frobnicate"}).usage_error.isEmpty());
-  EXPECT_FALSE(ParseCommandLine({"--headless", "--output"}).usage_error.isEmpty());
-  EXPECT_FALSE(ParseCommandLine({"--headless=yes"}).usage_error.isEmpty());
-  EXPECT_FALSE(ParseCommandLine({"--items", "1,17"}).usage_error.isEmpty());
-  EXPECT_FALSE(ParseCommandLine({"--items", "Alias,Shoe Size"}).usage_error.isEmpty());
-  EXPECT_TRUE(ParseCommandLine({"headless", "-x", "anything"}).usage_error.isEmpty());
-}
-
 TEST(CommandLineTest, ItemsByPositionOrLabelKeepTheListOrder) {
   const ParsedCommandLine parsed = ParseCommandLine({"--items", " voice name wav file ([alias]_voice_name.wav), 6 ,1,FIRST NAME,3"});
   ASSERT_TRUE(parsed.usage_error.isEmpty()) << parsed.usage_error.toStdString();

@@ -122,8 +122,8 @@ TEST_F(HeadlessTest, ADatabaseThatCannotBeOpenedEndsStartUpWithStatusTwo) {
 
 TEST_F(HeadlessTest, BadUsageGivesStatus64AndTheUsage) {
   for (const QStringList& arguments :
-       {QStringList{"--headless", "--bogus"}, QStringList{"--headless", "--output"}, QStringList{"--items", "0"},
-        QStringList{}}) {
+       {QStringList{"--headless", "--bogus"}, QStringList{"--headless", "--output"}, QStringList{"--headless=yes"},
+        QStringList{"--items", "0"}, QStringList{"--items", "Alias,Shoe Size"}, QStringList{}}) {
     const Finished run = Run(arguments);
     EXPECT_EQ(run.exit_code, 64) << arguments.join(' ').toStdString();
     EXPECT_TRUE(run.out.isEmpty());

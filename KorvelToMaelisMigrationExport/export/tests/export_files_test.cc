@@ -1,7 +1,11 @@
 // The bytes of the two files an administrator reads or imports: the CSV file
 // and the export log, and the failure lines the log carries.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <string>
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +45,7 @@ TEST(CsvFieldTest, QuotesOnlyValuesWithACommaAndKeepsInnerQuotesAndBreaks) {
 TEST(CsvFileTest, StartsWithByteOrderMarkAndEndsEveryLineWithCrLf) {
   TempFolder folder;
   const QString path = folder.File(kCsvFileName);
+  export_test::WriteBytes(path, "an earlier export that is longer than the new one, which replaces it");
   CsvFile csv;
   ASSERT_TRUE(csv.Create(path).ok());
   ASSERT_TRUE(csv.WriteLine(u"Alias,FirstName").ok());
@@ -52,16 +57,6 @@ TEST(CsvFileTest, StartsWithByteOrderMarkAndEndsEveryLineWithCrLf) {
   EXPECT_EQ(ReadBytes(path), expected);
 }
 
-TEST(CsvFileTest, CreateReplacesAnEarlierFile) {
-  TempFolder folder;
-  const QString path = folder.File(kCsvFileName);
-  export_test::WriteBytes(path, "an earlier export that is much longer than the new one");
-  CsvFile csv;
-  ASSERT_TRUE(csv.Create(path).ok());
-  csv.Close();
-  EXPECT_EQ(ReadBytes(path), std::string("\xFF\xFE", 2));
-}
-
 TEST(CsvFileTest, FailureToCreateIsReportedAgainByEveryWrite) {
   TempFolder folder;
   CsvFile csv;
@@ -71,6 +66,16 @@ TEST(CsvFileTest, FailureToCreateIsReportedAgainByEveryWrite) {
   const Status written = csv.WriteLine(u"Alias");
   EXPECT_EQ(written.number(), error_number::kPathNotFound);
   EXPECT_EQ(written.description(), created.description());
+}
+
+TEST(CsvFileTest, AReadOnlyFileIsNotReplaced) {
+  TempFolder folder;
+  const QString path = folder.File(kCsvFileName);
+  export_test::WriteBytes(path, "kept");
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+  CsvFile csv;
+  EXPECT_EQ(csv.Create(path).number(), error_number::kPermissionDenied);
+  EXPECT_EQ(ReadBytes(path), "kept");
 }
 
 TEST(CsvFileTest, FullDiskIsReportedPerLine) {
@@ -91,13 +96,12 @@ TEST(RunFailureTest, LogLineCarriesDescriptionSourceAndSignedNumber) {
 }
 
 TEST(RunFailureTest, SystemErrorsMapToTheRuntimeFileNumbers) {
-  EXPECT_EQ(Status::FileFailure(ENOENT, error_number::kFileNotFound).number(), 53);
+  const std::pair<int, qint32> expected[] = {{ENOENT, 53}, {ENOTDIR, 76}, {ENOSPC, 61},
+                                             {EACCES, 70}, {EROFS, 70},   {EIO, 75}};
+  for (auto [system_error, number] : expected) {
+    EXPECT_EQ(Status::FileFailure(system_error, error_number::kFileNotFound).number(), number) << system_error;
+  }
   EXPECT_EQ(Status::FileFailure(ENOENT, error_number::kPathNotFound).number(), 76);
-  EXPECT_EQ(Status::FileFailure(ENOTDIR, error_number::kFileNotFound).number(), 76);
-  EXPECT_EQ(Status::FileFailure(ENOSPC, error_number::kFileNotFound).number(), 61);
-  EXPECT_EQ(Status::FileFailure(EACCES, error_number::kFileNotFound).number(), 70);
-  EXPECT_EQ(Status::FileFailure(EROFS, error_number::kFileNotFound).number(), 70);
-  EXPECT_EQ(Status::FileFailure(EIO, error_number::kFileNotFound).number(), 75);
   EXPECT_EQ(Status::FileFailure(ENOSPC, 0).description(), "No space left on device");
 }
 

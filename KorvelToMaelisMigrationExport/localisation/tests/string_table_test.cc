@@ -40,18 +40,6 @@ TEST_F(StringTableTest, TextsThatOthersAreJoinedToKeepTheirBlanks) {
                            "other export data in that directory?"));
 }
 
-TEST_F(StringTableTest, EveryIdTheProgramUsesIsPresent) {
-  const int ids[] = {0,  1,  2,  3,  4,  7,  8,  9,  11, 12,  15,  17,  18,  19,  20,  22,  23,  24,  26,
-                     27, 28, 30, 31, 36, 37, 38, 39, 40, 42,  43,  44,  45,  47,  51,  53,  59,  60,  61,
-                     62, 63, 66, 68, 70, 102, 112, 113, 125, 126, 127, 128, 129, 130, 131, 132, 133};
-  for (int id : ids) EXPECT_FALSE(BuiltInString(id).isEmpty()) << id;
-  EXPECT_TRUE(BuiltInString(5).isNull());
-  EXPECT_TRUE(BuiltInString(134).isNull());
-  EXPECT_EQ(BuiltInString(68), QStringLiteral("Voice Name WAV File ([ALIAS]_VOICE_NAME.WAV)"));
-  EXPECT_EQ(BuiltInString(112),
-            QStringLiteral("Could not open database.  Make sure you're running Korvel 4.0(1) or later on the box."));
-}
-
 TEST_F(StringTableTest, LanguageLibraryIsAskedFirstAndGapsFallBackToBuiltIn) {
   SetLanguageLibrary(std::make_shared<MapLibrary>(std::map<int, QString>{{3, "Alias-DE"}, {40, ""}}));
   EXPECT_EQ(myLoadResString(3), QStringLiteral("Alias-DE"));
