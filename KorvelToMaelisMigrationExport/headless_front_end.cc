@@ -71,21 +71,20 @@ void HeadlessFrontEnd::ShowRunning(bool running) {
 
 void HeadlessFrontEnd::SetProgress(int value) {
   if (progress_maximum_ <= 0) return;
-  const int percent = static_cast<int>(value * 100 / progress_maximum_);
+  const int percent = static_cast<int>(static_cast<long long>(value) * 100 / progress_maximum_);
   if (progress_bar_) {
     // Redrawn only when it changes: a large directory has many more
     // subscribers than the bar has places.
     if (percent == shown_percent_ && value != progress_maximum_) return;
-    const int filled = static_cast<int>(value * kBarWidth / progress_maximum_);
-    std::fprintf(err_, "\r[%s%s] %3d%% %d/%lld", QByteArray(filled, '#').constData(),
-                 QByteArray(kBarWidth - filled, '.').constData(), percent, value,
-                 static_cast<long long>(progress_maximum_));
+    const int filled = static_cast<int>(static_cast<long long>(value) * kBarWidth / progress_maximum_);
+    std::fprintf(err_, "\r[%s%s] %3d%% %d/%d", QByteArray(filled, '#').constData(),
+                 QByteArray(kBarWidth - filled, '.').constData(), percent, value, progress_maximum_);
     bar_open_ = true;
   } else {
     // A line for every tenth of the way, and one at the end.
     if (percent / 10 == shown_percent_ / 10 && value != progress_maximum_) return;
     if (value == 0) return;
-    std::fprintf(err_, "progress: %d/%lld (%d%%)\n", value, static_cast<long long>(progress_maximum_), percent);
+    std::fprintf(err_, "progress: %d/%d (%d%%)\n", value, progress_maximum_, percent);
   }
   shown_percent_ = percent;
   std::fflush(err_);

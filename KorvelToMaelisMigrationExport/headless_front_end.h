@@ -4,7 +4,6 @@
 #ifndef KORVEL_EXPORT_HEADLESS_FRONT_END_H_
 #define KORVEL_EXPORT_HEADLESS_FRONT_END_H_
 
-#include <cstdint>
 #include <cstdio>
 
 #include <QString>
@@ -23,10 +22,9 @@ class HeadlessFrontEnd : public export_engine::ExportFrontEnd {
   // `progress_bar`: draw the progress as one bar that is redrawn in place.
   HeadlessFrontEnd(std::FILE* err, HeadlessAnswers answers, bool progress_bar);
 
-  void SetProgressMaximum(std::int64_t maximum) { progress_maximum_ = maximum; }
-
   bool Ask(const export_engine::Prompt& prompt) override;
   void ShowRunning(bool running) override;
+  void SetProgressRange(int maximum) override { progress_maximum_ = maximum; }
   void SetProgress(int value) override;
   void Yield() override;
   void SaveSettings(const QString& output_path) override;
@@ -39,7 +37,7 @@ class HeadlessFrontEnd : public export_engine::ExportFrontEnd {
   std::FILE* err_;
   HeadlessAnswers answers_;
   bool progress_bar_;
-  std::int64_t progress_maximum_ = 0;
+  int progress_maximum_ = 0;
   int shown_percent_ = -1;
   bool bar_open_ = false;
 };

@@ -37,7 +37,6 @@ int RunHeadless(const CommandLine& command_line) {
     std::fprintf(stderr, "%s\n", failure_detail.toLocal8Bit().constData());
     return kExitStartupEnded;
   }
-  front_end.SetProgressMaximum(session.subscriber_count);
 
   export_engine::ExportRequest request;
   request.output_path = command_line.output ? OutputPathForOption(*command_line.output) : QString();

@@ -1,5 +1,8 @@
 #include "KorvelToMaelisMigrationExport/startup.h"
 
+#include <algorithm>
+#include <limits>
+
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -57,6 +60,8 @@ StartupResult StartProgram(const QString& connect_string, const QString& command
     }
     return StartupResult::kEndProgram;
   }
+  front_end.SetProgressRange(
+      static_cast<int>(std::clamp<std::int64_t>(session->subscriber_count, 0, std::numeric_limits<int>::max())));
   return StartupResult::kReady;
 }
 

@@ -30,7 +30,9 @@ class ExportFrontEnd {
   // buttons and shows the busy pointer; false gives back the Exit button.
   virtual void ShowRunning(bool running) = 0;
 
-  // The progress bar's value; its range was set at start-up.
+  // The progress bar runs from 0 to `maximum`, the subscriber count of
+  // start-up; a run moves it one step per subscriber.
+  virtual void SetProgressRange(int maximum) = 0;
   virtual void SetProgress(int value) = 0;
 
   // Lets the front end handle its events; called after every log line.

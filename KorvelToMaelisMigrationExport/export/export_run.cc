@@ -137,7 +137,8 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
   log.OpenExportLog(result.log_path, false, environment.program);
   log.WriteLogLine(QStringLiteral("Starting export: ") + GeneralDateTimeNow());
   log.WriteLogLine(u"");
-  const QString root_path = front_end.ReadMachineString(QString::fromUtf16(kServerKey), QString::fromUtf16(kRootPathValue));
+  const QString root_path =
+      front_end.ReadMachineString(QString::fromUtf16(kServerKey), QString::fromUtf16(kRootPathValue));
 
   const std::vector<DataItem> items = TickedItems(request);
   WriteHeaderRow(items, csv, log);

@@ -26,6 +26,7 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
  public:
   bool Ask(const export_engine::Prompt& prompt) override;
   void ShowRunning(bool running) override { running_changes.push_back(running); }
+  void SetProgressRange(int) override {}  // the run never sets it
   void SetProgress(int value) override { progress.push_back(value); }
   void Yield() override {
     if (on_yield) on_yield();
