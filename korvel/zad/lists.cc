@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "korvel/zad/blob_stream.h"
 #include "korvel/zad/objects.h"
 #include "korvel/zad/property_value.h"
 #include "platform/com/stream.h"
@@ -161,16 +162,19 @@ class AudioItem final : public ComObject<IQoZadListItem> {
     if (item == nullptr) return E_POINTER;
     VariantInit(item);
     if (HRESULT fault = store_->FaultFor("get_Item", message_id_); FAILED(fault)) return fault;
-    Statement statement;
-    HRESULT hr = store_->QueryRow("SELECT Data FROM AudioStream WHERE rowid = ?1", row_id_, &statement);
+    // typeof() reads the type without loading the value: a BLOB's bytes are
+    // read later, piece by piece, through the stream.
+    Statement type;
+    HRESULT hr = store_->QueryRow("SELECT typeof(Data) = 'blob' FROM AudioStream WHERE rowid = ?1", row_id_, &type);
     if (FAILED(hr)) return hr;
-    sqlite3_stmt* row = statement.get();
-    if (sqlite3_column_type(row, 0) != SQLITE_BLOB) return ColumnToVariant(row, 0, VT_EMPTY, item);
-    const void* bytes = sqlite3_column_blob(row, 0);
-    int size = sqlite3_column_bytes(row, 0);
-    if (bytes == nullptr && size != 0) return E_OUTOFMEMORY;
+    if (sqlite3_column_int(type.get(), 0) == 0) {
+      Statement statement;
+      hr = store_->QueryRow("SELECT Data FROM AudioStream WHERE rowid = ?1", row_id_, &statement);
+      if (FAILED(hr)) return hr;
+      return ColumnToVariant(statement.get(), 0, VT_EMPTY, item);
+    }
     IStream* stream = nullptr;
-    hr = CreateStreamOnMemory(bytes, static_cast<std::size_t>(size), &stream);
+    hr = NewAudioBlobStream(store_, row_id_, &stream);
     if (FAILED(hr)) return hr;
     item->vt = VT_UNKNOWN;
     item->punkVal = stream;

@@ -78,6 +78,15 @@ HRESULT Store::Open(const std::string& path, std::shared_ptr<Store>* store) {
 
 Store::~Store() { sqlite3_close(db_); }
 
+HRESULT Store::OpenBlob(const char* table, const char* column, std::int64_t rowid, sqlite3_blob** blob) {
+  *blob = nullptr;
+  const int code = sqlite3_blob_open(db_, "main", table, column, rowid, 0, blob);
+  if (code == SQLITE_OK) return S_OK;
+  sqlite3_blob_close(*blob);
+  *blob = nullptr;
+  return HresultFromSqlite(code);
+}
+
 HRESULT Store::Prepare(const char* sql, Statement* statement) {
   sqlite3_finalize(statement->statement_);
   statement->statement_ = nullptr;

@@ -13,6 +13,7 @@
 #include "platform/com/hresult.h"
 
 struct sqlite3;
+struct sqlite3_blob;
 struct sqlite3_stmt;
 
 namespace korvel::zad {
@@ -50,6 +51,10 @@ class Store {
   // Runs `sql` with `id` bound to ?1 and stops at its first row:
   // S_OK with the row ready, QO_E_NOT_FOUND when there is none.
   HRESULT QueryRow(const char* sql, std::int64_t id, Statement* statement);
+
+  // A read-only handle on the BLOB in `column` of row `rowid` of `table`,
+  // for reading it in pieces; the caller closes it.
+  HRESULT OpenBlob(const char* table, const char* column, std::int64_t rowid, sqlite3_blob** blob);
 
   // The failure a Fault row sets for `method` on the object with `object_id`
   // (no id: only rows for every object apply); S_OK when there is none.

@@ -424,6 +424,32 @@ TEST_F(ZadStore, AudioDataThatIsNoBlobComesAsAPlainValue) {
   EXPECT_STREQ(text.v.bstrVal, L"not audio");
 }
 
+TEST_F(ZadStore, AnAttachmentStreamReadsItsOwnBytesOnlyAndRefusesWrites) {
+  MakeStore(std::string(kSchema) + kSampleRows);
+  ComPtr<IQoZadMailUser> user = MailUserAt(Subscribers().Get(), 0);
+  ComPtr<IQoZadMessage> message = Entry<IQoZadMessage>(Messages(user.Get(), 6).Get(), true);
+  ComPtr<IQoZadAudioList> audio;
+  ASSERT_EQ(message->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
+  ComPtr<IQoZadListItem> item;
+  ASSERT_EQ(audio->First(item.ReleaseAndGetAddressOf()), S_OK);
+  Variant value;
+  ASSERT_EQ(item->get_Item(&value.v), S_OK);
+  ComPtr<IStream> stream;
+  ASSERT_EQ(value.v.punkVal->QueryInterface(UuidOf<IStream>(), stream.ReleaseAndGetVoidAddressOf()), S_OK);
+  char bytes[8] = {};
+  ULONG read = 0;
+  ULARGE_INTEGER position{};
+  ASSERT_EQ(stream->Seek(LARGE_INTEGER{3}, STREAM_SEEK_SET, &position), S_OK);
+  ASSERT_EQ(stream->Read(bytes, sizeof bytes, &read), S_OK);
+  EXPECT_EQ(std::string(bytes, read), "ST");
+  EXPECT_EQ(stream->Seek(LARGE_INTEGER{-9}, STREAM_SEEK_END, &position), STG_E_INVALIDFUNCTION);
+  ASSERT_EQ(stream->Seek(LARGE_INTEGER{10}, STREAM_SEEK_CUR, &position), S_OK);
+  EXPECT_EQ(position.QuadPart, 15u);
+  ASSERT_EQ(stream->Read(bytes, sizeof bytes, &read), S_OK);
+  EXPECT_EQ(read, 0u);
+  EXPECT_EQ(stream->Write("x", 1, &read), STG_E_ACCESSDENIED);
+}
+
 TEST_F(ZadStore, FiltersAndIterationFollowTheirRules) {
   MakeStore(std::string(kSchema) + kSampleRows);
   ComPtr<IQoZadIterator> subscribers = Subscribers();
