@@ -7,7 +7,6 @@
 #include "TmMsgExtractor/ExtractorState.h"
 #include "TmMsgExtractor/MimeHelper.h"
 #include "TmMsgExtractor/PropertyRequest.h"
-#include "TmMsgExtractor/TempAudioFile.h"
 #include "TmMsgExtractor/diagnostics/console.h"
 #include "TmMsgExtractor/diagnostics/date_seconds.h"
 #include "TmMsgExtractor/diagnostics/method_trace.h"
@@ -213,8 +212,6 @@ HRESULT CMailboxHelper::ProcessOneMsg(IQoZadMessage* pZadMsg) {
   HRESULT hr = S_OK;
   CMethodTrace trace(L"CMailboxHelper::ProcessOneMsg()", hr);
   try {
-    // Declared first so that it goes last: an uncommitted file is deleted
-    // after the temporary file.
     CMimeHelper oMimeHelper;
     if (FAILED(hr = oMimeHelper.Initialize(m_strOutputFolder, m_strOwnerAlias))) {
       TraceFailedCall(L"oMimeHelper.Initialize()", hr);
@@ -241,17 +238,20 @@ HRESULT CMailboxHelper::ProcessOneMsg(IQoZadMessage* pZadMsg) {
       TraceFailedCall(L"pZadMsg->get_AllAudioStreams()", hr);
       return hr;
     }
-    CTempAudioFile tempFile;
-    if (FAILED(hr = tempFile.Create())) return hr;
-    if (FAILED(hr = CombineAudioStreams(spAllAudioStreams.Get(), tempFile.File()))) {
+    if (FAILED(hr = m_tempAudioFile.Prepare())) return hr;
+    // The audio never outlives its message, whichever way it ends.
+    struct EmptyWhenDone {
+      CTempAudioFile& file;
+      ~EmptyWhenDone() { file.Empty(); }
+    } emptyWhenDone{m_tempAudioFile};
+    if (FAILED(hr = CombineAudioStreams(spAllAudioStreams.Get(), m_tempAudioFile.File()))) {
       TraceFailedCall(L"CombineAudioStreams()", hr);
       return hr;
     }
-    if (FAILED(hr = oMimeHelper.WriteAudioStream(tempFile.File()))) {
+    if (FAILED(hr = oMimeHelper.WriteAudioStream(m_tempAudioFile.File()))) {
       TraceFailedCall(L"oMimeHelper.WriteAudioStream()", hr);
       return hr;
     }
-    tempFile.CloseAndDelete();
     if (FAILED(hr = oMimeHelper.Commit())) {
       TraceFailedCall(L"oMimeHelper.Commit()", hr);
       return hr;

@@ -3,12 +3,13 @@
 // out the headers from the message's properties, joins the audio attachments
 // into one WAV and has CMimeHelper write the file. A message that fails
 // leaves no file behind, is counted and sets the errors-encountered flag; the
-// list goes on.
+// list goes on. Nothing is left in the temporary folder when it goes.
 #ifndef KORVEL_TMMSGEXTRACTOR_MAILBOXHELPER_H_
 #define KORVEL_TMMSGEXTRACTOR_MAILBOXHELPER_H_
 
 #include <cstdio>
 
+#include "TmMsgExtractor/TempAudioFile.h"
 #include "TmMsgExtractor/diagnostics/bstr.h"
 #include "korvel/zad/zad.h"
 #include "platform/com/hresult.h"
@@ -49,6 +50,8 @@ class CMailboxHelper {
   CBstr m_strOutputFolder;
   CBstr m_strSmtpDomain;
   LONG m_lRead;
+  // Where each message's audio is joined, for the whole list.
+  CTempAudioFile m_tempAudioFile;
 };
 
 #endif  // KORVEL_TMMSGEXTRACTOR_MAILBOXHELPER_H_

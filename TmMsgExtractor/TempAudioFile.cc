@@ -9,6 +9,12 @@
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/trace_log.h"
 
+namespace {
+
+constexpr size_t kBufferBytes = 64 * 1024;
+
+}  // namespace
+
 CBstr TemporaryFolder() {
   const char* folder = std::getenv("TMPDIR");
   return CBstr(FromSystemText(folder != nullptr && *folder != '\0' ? folder : "/tmp").c_str());
@@ -22,8 +28,26 @@ CTempAudioFile::~CTempAudioFile() {
   }
 }
 
+HRESULT CTempAudioFile::Prepare() {
+  if (m_hFile != nullptr) {
+    // A file that cannot be emptied is replaced.
+    if (std::fseek(m_hFile, 0, SEEK_SET) == 0 && ftruncate(fileno(m_hFile), 0) == 0) {
+      std::clearerr(m_hFile);
+      return S_OK;
+    }
+    CloseAndDelete();
+  }
+  return Create();
+}
+
+void CTempAudioFile::Empty() {
+  if (m_hFile == nullptr) return;
+  // Whatever is still buffered belongs to the message just done.
+  std::fflush(m_hFile);
+  if (ftruncate(fileno(m_hFile), 0) != 0) CloseAndDelete();
+}
+
 HRESULT CTempAudioFile::Create() {
-  CloseAndDelete();
   const CBstr folder = TemporaryFolder();
   std::string name = ToSystemText(folder.c_str()) + "/msgpXXXXXX";
   // mkstemp makes the name and the file in one step, so no other process can
@@ -41,6 +65,9 @@ HRESULT CTempAudioFile::Create() {
   }
   m_strPath = FromSystemText(name).c_str();
   m_hFile = fdopen(descriptor, "w+b");
+  // The audio arrives in pieces of 8 KB; a larger buffer saves most of the
+  // system calls on its way to the disk.
+  if (m_hFile != nullptr) setvbuf(m_hFile, nullptr, _IOFBF, kBufferBytes);
   if (m_hFile == nullptr) {
     const int error = errno;
     close(descriptor);

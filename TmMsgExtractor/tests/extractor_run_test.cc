@@ -304,7 +304,8 @@ TEST_F(ExtractorRunTest, ARunExtractsEveryMessageAndAppendsToItsLog) {
   EXPECT_EQ(texts.front(), "Initialized Log Manager");
   EXPECT_TRUE(std::find(texts.begin(), texts.end(), "Method < CMsgHelper::Run() > Exit Return:0x00000000 ") !=
               texts.end());
-  const size_t failed = static_cast<size_t>(std::count(texts.begin(), texts.end(), "ProcessOneMsg() returned 0x80004005"));
+  const auto failed =
+      static_cast<size_t>(std::count(texts.begin(), texts.end(), "ProcessOneMsg() returned 0x80004005"));
   EXPECT_GT(failed, 0u);
   EXPECT_EQ(first_run_files * 2, MessageFileCount(output));
   EXPECT_EQ(MessageFileCount(output) + failed, 2 * ExtractableMessageCount(store_));
@@ -315,8 +316,8 @@ TEST_F(ExtractorRunTest, AMessageFileThatCannotBeWrittenGivesMinusThreeAndTheRun
   Sql(store_, "INSERT INTO Message (MessageID, OwnerID, Folder, DeliveryTime, HasUnknownSender, SenderAddressType, "
               "SenderEmailAddress, Importance, Sensitivity, Subject) SELECT MAX(MessageID) + 1, (SELECT "
               "MIN(MailUserID) FROM MailUser WHERE IsSubscriber = 1), 6, 43832.5, 1, 5, 'x', 1, 0, 'big' FROM Message");
-  std::string wave = "RIFF....WAVEfmt " + std::string("\x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0", 20) +
-                     "data....";
+  std::string wave = "RIFF....WAVEfmt ";
+  wave += std::string("\x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0", 20) + "data....";
   wave += std::string(300000, '\x55');
   AddAudio(store_, wave);
   const std::string output = folder_ / "out";
