@@ -24,6 +24,7 @@
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
+#include "TmMsgExtractor/tests/msg_reader.h"
 #include "TmMsgExtractor/diagnostics/trace_log.h"
 #include "korvel/logmgr/logmgr.h"
 #include "korvel/zad/zad.h"
@@ -167,34 +168,6 @@ inline std::uint32_t ReadLittleEndian32(const std::string& bytes, size_t offset)
   std::uint32_t value = 0;
   for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes.at(offset + i));
   return value;
-}
-
-// The message files in `folder`, sorted by name.
-inline std::vector<std::string> MessageFiles(const std::string& folder) {
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".msg") files.push_back(entry.path().string());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-// Runs the reader script with `arguments`; its complaints, or "" when it
-// found nothing wrong.
-inline std::string RunMessageReader(const std::vector<std::string>& arguments) {
-  const char* script = std::getenv("MSG_READER");
-  if (script == nullptr) return "MSG_READER is not set";
-  std::string command = std::string("python3 '") + script + "'";
-  for (const std::string& argument : arguments) command += " '" + argument + "'";
-  command += " 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return "cannot run python3";
-  std::string output;
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-  const int status = pclose(pipe);
-  if (status != 0 && output.empty()) output = "python3 failed";
-  return status == 0 ? "" : output;
 }
 
 // Python's email package reads each message file: no defects, an audio/wav

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <regex>
 #include <string>
@@ -20,6 +19,7 @@
 
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
+#include "TmMsgExtractor/tests/msg_reader.h"
 
 namespace {
 
@@ -113,25 +113,6 @@ void AddAudio(const std::string& store, const std::string& wave) {
   EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE);
   sqlite3_finalize(statement);
   sqlite3_close(db);
-}
-
-size_t MessageFileCount(const std::string& folder) {
-  size_t count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) count += entry.path().extension() == ".msg";
-  return count;
-}
-
-// Python's email package reads every message file back and finds a distinct
-// message of its owner in the store whose combined audio it holds.
-std::string ReadBackMessageFiles(const std::string& store, const std::string& folder) {
-  const std::string command = std::string("python3 '") + std::getenv("MSG_READER") + "' --store '" + store + "' '" +
-                              folder + "' 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  std::string output;
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-  const int status = pclose(pipe);
-  return status == 0 ? "" : output + " (status " + std::to_string(status) + ")";
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -266,8 +247,8 @@ TEST_F(ExtractorRunTest, ARunExtractsEveryMessageAndAppendsToItsLog) {
   ASSERT_EQ(mkdir(output.c_str(), 0755), 0);
   RunResult run = Run({"-dir", output + "/", "-log", log_, "-domain", "example.com"});
   EXPECT_EQ(run.shell_status, 0);
-  const size_t first_run_files = MessageFileCount(output);
-  EXPECT_EQ(ReadBackMessageFiles(store_, output), "");
+  const size_t first_run_files = MessageFiles(output).size();
+  EXPECT_EQ(RunMessageReader({"--store", store_, output}), "");
   run = Run({"/dir", output, "/log", log_});
   EXPECT_EQ(run.shell_status, 0);
   EXPECT_TRUE(Contains(run.console, "Initialized Log Manager\nLogFile Set to " + log_ + "\n"));
@@ -307,8 +288,8 @@ TEST_F(ExtractorRunTest, ARunExtractsEveryMessageAndAppendsToItsLog) {
   const auto failed =
       static_cast<size_t>(std::count(texts.begin(), texts.end(), "ProcessOneMsg() returned 0x80004005"));
   EXPECT_GT(failed, 0u);
-  EXPECT_EQ(first_run_files * 2, MessageFileCount(output));
-  EXPECT_EQ(MessageFileCount(output) + failed, 2 * ExtractableMessageCount(store_));
+  EXPECT_EQ(first_run_files * 2, MessageFiles(output).size());
+  EXPECT_EQ(MessageFiles(output).size() + failed, 2 * ExtractableMessageCount(store_));
 }
 
 TEST_F(ExtractorRunTest, AMessageFileThatCannotBeWrittenGivesMinusThreeAndTheRunGoesOn) {
@@ -331,8 +312,8 @@ TEST_F(ExtractorRunTest, AMessageFileThatCannotBeWrittenGivesMinusThreeAndTheRun
   EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
     return text.rfind("Failed write to file ", 0) == 0 && Contains(text, " GetLastError():1B");
   }));
-  EXPECT_GT(MessageFileCount(output), 0u);
-  EXPECT_EQ(ReadBackMessageFiles(store_, output), "");
+  EXPECT_GT(MessageFiles(output).size(), 0u);
+  EXPECT_EQ(RunMessageReader({"--store", store_, output}), "");
 }
 
 }  // namespace
