@@ -69,11 +69,6 @@ HRESULT CMimeHelper::Initialize(const CBstr& outputFolder, const CBstr& ownerAli
       return hr;
     }
     const CBstr strGuid(GuidToString(guid).c_str());
-    if (strGuid.Length() != 36) {
-      TraceFailedCall(L"UuidToString()", E_FAIL);
-      hr = E_FAIL;
-      return hr;
-    }
     const LONG folderLength = outputFolder.Length();
     const wchar_t last = folderLength > 0 ? outputFolder.c_str()[folderLength - 1] : L'\0';
     const wchar_t* separator = last == L'\\' || last == L'/' ? L"" : L"/";

@@ -13,12 +13,14 @@ namespace {
 
 constexpr size_t kBufferBytes = 64 * 1024;
 
-}  // namespace
-
-CBstr TemporaryFolder() {
+// The system's temporary folder: $TMPDIR when it is set and not empty, else
+// /tmp, where the system keeps its temporary files when nothing says other.
+std::string TemporaryFolder() {
   const char* folder = std::getenv("TMPDIR");
-  return CBstr(FromSystemText(folder != nullptr && *folder != '\0' ? folder : "/tmp").c_str());
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
 }
+
+}  // namespace
 
 CTempAudioFile::~CTempAudioFile() {
   try {
@@ -48,8 +50,8 @@ void CTempAudioFile::Empty() {
 }
 
 HRESULT CTempAudioFile::Create() {
-  const CBstr folder = TemporaryFolder();
-  std::string name = ToSystemText(folder.c_str()) + "/msgpXXXXXX";
+  const std::string pattern = TemporaryFolder() + "/msgpXXXXXX";
+  std::string name = pattern;
   // mkstemp makes the name and the file in one step, so no other process can
   // slip a file or a link in under the name in between.
   const int descriptor = mkstemp(name.data());
@@ -59,7 +61,7 @@ HRESULT CTempAudioFile::Create() {
       g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to create tmp file name");
     } else {
       g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to open file %s for write GetLastError():%X",
-                       FromSystemText(name).c_str(), error);
+                       FromSystemText(pattern).c_str(), error);
     }
     return E_FAIL;
   }

@@ -39,8 +39,4 @@ class CTempAudioFile {
   std::FILE* m_hFile = nullptr;
 };
 
-// The system's temporary folder: $TMPDIR when it is set and not empty, else
-// /tmp.
-CBstr TemporaryFolder();
-
 #endif  // KORVEL_TMMSGEXTRACTOR_TEMPAUDIOFILE_H_

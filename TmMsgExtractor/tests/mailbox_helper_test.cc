@@ -216,6 +216,16 @@ TEST_F(MailboxHelperTest, AFailedMessageLeavesNoFilesIsCountedAndTheListGoesOn) 
   EXPECT_EQ(ReadBack({{"first", Wave(Samples(100, 1))}, {"third", Wave(Samples(100, 3))}}), "");
 }
 
+TEST_F(MailboxHelperTest, WithoutATemporaryFileTheMessageFailsAndLeavesNoFile) {
+  AddMessageWithAudio(1);
+  const std::string missing = temp_ / "missing";
+  setenv("TMPDIR", missing.c_str(), 1);
+  ASSERT_EQ(Extract(), S_OK);
+  EXPECT_TRUE(g_ExtractorState.errorsEncountered);
+  EXPECT_TRUE(MessageFiles(output_.path()).empty());
+  EXPECT_TRUE(Holds(ManagerTexts(), "Failed to open file " + missing + "/msgpXXXXXX for write GetLastError():2"));
+}
+
 TEST_F(MailboxHelperTest, PropertiesOfTheWrongTypeAndStoreFailuresFailOnlyTheirMessage) {
   AddMessageWithAudio(1, {{"HasUnknownSender", "'no'"}});
   AddMessageWithAudio(2, {{"SenderID", "10"}});
