@@ -37,8 +37,10 @@
 class ExtractionEnvironment {
  public:
   static ExtractionEnvironment& Get() {
-    static ExtractionEnvironment* environment = new ExtractionEnvironment();
-    return *environment;
+    // Its folder goes at process exit, before the trace log lets go of the
+    // log manager, which needs no file for that.
+    static ExtractionEnvironment environment;
+    return environment;
   }
   std::string StorePath() const { return folder_ / "store.sqlite"; }
   std::string ManagerFile() const { return folder_ / "QoLogMgr.log"; }
