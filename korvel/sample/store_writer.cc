@@ -7,18 +7,22 @@
 namespace korvel_sample {
 namespace {
 
-// The store's file layout, as the message store library expects it. Fault is
-// left empty: it is for administrators rehearsing failures.
+// The store's file layout, as the message store library expects it. The
+// tables holding data are STRICT so that an ANY column keeps the type a value
+// was written with: in an ordinary table it has numeric affinity, and a
+// numeric-looking text such as an AMIS address or an alias would come back as
+// an integer, which the store hands out with the wrong type. Fault is left
+// empty and ordinary: it is for administrators rehearsing failures by hand.
 constexpr const char* kStoreSchema = R"sql(
 CREATE TABLE MailUser (MailUserID INTEGER PRIMARY KEY, Alias ANY, DisplayName ANY,
-                       IsSubscriber INTEGER NOT NULL DEFAULT 1);   -- subscriber filter keeps 1
+                       IsSubscriber INTEGER NOT NULL DEFAULT 1) STRICT; -- subscriber filter keeps 1
 CREATE TABLE Message (MessageID INTEGER PRIMARY KEY, OwnerID INTEGER NOT NULL,
                       Folder INTEGER NOT NULL,                      -- 6 new voice, 13 saved voice
                       DeliveryTime ANY, HasUnknownSender ANY, SenderID INTEGER,
                       SenderAddressType ANY, SenderEmailAddress ANY,
-                      Importance ANY, Sensitivity ANY, Subject ANY);
+                      Importance ANY, Sensitivity ANY, Subject ANY) STRICT;
 CREATE TABLE AudioStream (MessageID INTEGER NOT NULL, Seq INTEGER NOT NULL, Data ANY NOT NULL,
-                          PRIMARY KEY (MessageID, Seq));             -- Data: a whole RIFF WAVE file
+                          PRIMARY KEY (MessageID, Seq)) STRICT;      -- Data: a whole RIFF WAVE file
 CREATE TABLE Fault (Method TEXT NOT NULL, ObjectID INTEGER, HResult INTEGER NOT NULL); -- optional
 )sql";
 

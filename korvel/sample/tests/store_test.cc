@@ -103,6 +103,9 @@ TEST_F(StoreTest, MessagesCoverEveryFolderSenderDateAndHeaderCase) {
   EXPECT_EQ(Count("Folder NOT IN (6, 13)"), 0u);
 
   EXPECT_EQ(Count("DeliveryTime IS NOT NULL AND typeof(DeliveryTime) <> 'real'"), 0u);
+  // Numeric AMIS and OMNI addresses must stay text, or the From header loses them.
+  EXPECT_GT(Count("SenderAddressType IN (5, 6) AND SenderEmailAddress GLOB '[0-9]*'"), 0u);
+  EXPECT_EQ(Count("SenderEmailAddress IS NOT NULL AND typeof(SenderEmailAddress) <> 'text'"), 0u);
   EXPECT_GT(Count("DeliveryTime < 25569"), 0u);             // before 1970
   EXPECT_GT(Count("DeliveryTime > 50424.1348148"), 0u);     // after 2038-01-19 03:14:07
   EXPECT_GT(Count("DeliveryTime IS NULL"), 0u);
