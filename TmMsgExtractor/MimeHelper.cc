@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "TmMsgExtractor/Base64.h"
 #include "TmMsgExtractor/ExtractorState.h"
@@ -16,6 +17,30 @@
 #include "platform/com/guid.h"
 
 namespace {
+
+// A line break inside a header value would end the header there and could
+// start the body early for the reader on the other side, so each break is
+// folded: written as a line end followed by a blank, which a MIME reader
+// joins back into one header. Breaks already followed by a blank or a tab are
+// folds as they stand. A lone CR counts as a break like CR LF and LF.
+std::wstring FoldedHeaderValue(std::wstring_view value) try {
+  std::wstring folded;
+  folded.reserve(value.size() + 8);
+  for (size_t i = 0; i < value.size(); ++i) {
+    wchar_t c = value[i];
+    if (c == L'\r') {
+      if (i + 1 < value.size() && value[i + 1] == L'\n') ++i;
+      c = L'\n';
+    }
+    folded.push_back(c);
+    if (c == L'\n' && (i + 1 == value.size() || (value[i + 1] != L' ' && value[i + 1] != L'\t'))) {
+      folded.push_back(L' ');
+    }
+  }
+  return folded;
+} catch (const std::bad_alloc&) {
+  throw E_OUTOFMEMORY;
+}
 
 constexpr const wchar_t* kSourceUnit = L"TmMsgExtractor\\MimeHelper";
 
@@ -105,7 +130,7 @@ HRESULT CMimeHelper::WriteMIMEHeader(const wchar_t* name, const CBstr& value) {
       return hr;
     }
     CBstr line;
-    line.Format(L"%s: %s\n", name, value.c_str());
+    line.Format(L"%s: %s\n", name, FoldedHeaderValue(value.c_str()).c_str());
     hr = WriteText(line.ToAnsi());
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);

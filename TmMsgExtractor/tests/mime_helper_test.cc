@@ -87,6 +87,19 @@ TEST_F(MimeHelperTest, WritesAnsiHeadersTwoEmptyLinesAndBase64LinesOf72WithCrLf)
   EXPECT_EQ(ReadBackWithEmailPackage({{path, wave}}), "");
 }
 
+TEST_F(MimeHelperTest, LineBreaksInsideAHeaderValueAreFoldedSoTheHeaderBlockStaysWhole) {
+  const std::string wave = Wave(Samples(11));
+  const std::string path = WriteMessage(L"amy", wave,
+                                        {{L"Subject", L"one\ntwo\r\nthree\rfour\n\tfive\n"},
+                                         {L"Content-Type", L"audio/wav"},
+                                         {L"Content-Transfer-Encoding", L"base64"}});
+  ASSERT_FALSE(path.empty());
+  const std::string file = ReadFile(path);
+  EXPECT_EQ(file.substr(0, file.find("Content-Type")),
+            "Subject: one\r\n two\r\n three\r\n four\r\n\tfive\r\n \r\n");
+  EXPECT_EQ(ReadBackWithEmailPackage({{path, wave}}), "");
+}
+
 TEST_F(MimeHelperTest, AWaveOf54BytesMultipleEndsWithAnEmptyLineAndAnEmptyOneIsOneEmptyLine) {
   const std::string wave = Wave(Samples(64));  // 108 bytes
   const std::string two_lines = WriteMessage(L"amy", wave, kBodyHeaders);
