@@ -33,29 +33,29 @@ struct StringFormat {
   std::optional<std::size_t> precision;
 };
 
-std::size_t ReadCount(std::wstring_view* spec) {
+std::size_t ReadCount(std::wstring_view* directive) {
   constexpr std::size_t kSaturated = static_cast<std::size_t>(1) << 40;
   std::size_t value = 0;
-  while (!spec->empty() && IsDigit(spec->front())) {
-    value = std::min(kSaturated, value * 10 + static_cast<std::size_t>(spec->front() - L'0'));
-    spec->remove_prefix(1);
+  while (!directive->empty() && IsDigit(directive->front())) {
+    value = std::min(kSaturated, value * 10 + static_cast<std::size_t>(directive->front() - L'0'));
+    directive->remove_prefix(1);
   }
   return value;
 }
 
-std::optional<StringFormat> ParseStringFormat(std::wstring_view spec) {
+std::optional<StringFormat> ParseStringFormat(std::wstring_view directive) {
   StringFormat format;
-  if (!spec.empty() && spec.front() == L'-') {
+  if (!directive.empty() && directive.front() == L'-') {
     format.left_aligned = true;
-    spec.remove_prefix(1);
+    directive.remove_prefix(1);
   }
-  format.width = ReadCount(&spec);
-  if (!spec.empty() && spec.front() == L'.') {
-    spec.remove_prefix(1);
-    format.precision = ReadCount(&spec);
+  format.width = ReadCount(&directive);
+  if (!directive.empty() && directive.front() == L'.') {
+    directive.remove_prefix(1);
+    format.precision = ReadCount(&directive);
   }
-  if (!spec.empty() && (spec.front() == L'l' || spec.front() == L'w')) spec.remove_prefix(1);
-  if (spec != L"s") return std::nullopt;
+  if (!directive.empty() && (directive.front() == L'l' || directive.front() == L'w')) directive.remove_prefix(1);
+  if (directive != L"s") return std::nullopt;
   return format;
 }
 
@@ -117,11 +117,11 @@ LONG FormatMessageText(std::wstring_view text, const MessageFormatOptions& optio
     std::size_t number = static_cast<std::size_t>(escape - L'0');
     std::size_t next = i + 2;
     if (next < text.size() && IsDigit(text[next])) number = number * 10 + static_cast<std::size_t>(text[next++] - L'0');
-    std::wstring_view spec = L"s";
+    std::wstring_view directive = L"s";
     if (next < text.size() && text[next] == L'!') {
       const std::size_t close = text.find(L'!', next + 1);
       if (close != std::wstring_view::npos) {
-        spec = text.substr(next + 1, close - next - 1);
+        directive = text.substr(next + 1, close - next - 1);
         next = close + 1;
       } else if (!options.ignore_inserts) {
         return ERROR_INVALID_PARAMETER;
@@ -137,7 +137,7 @@ LONG FormatMessageText(std::wstring_view text, const MessageFormatOptions& optio
     for (std::size_t k = 0; k < number; ++k) {
       if (options.arguments[k] == nullptr) return ERROR_INVALID_PARAMETER;
     }
-    std::optional<StringFormat> format = ParseStringFormat(spec);
+    std::optional<StringFormat> format = ParseStringFormat(directive);
     if (!format) return ERROR_INVALID_PARAMETER;
     std::wstring_view argument(options.arguments[number - 1]);
     if (format->precision) argument = argument.substr(0, *format->precision);
