@@ -2,8 +2,9 @@
 
 #include <QByteArray>
 
-#include "KorvelToMaelisMigrationExport/machine_registry.h"
-#include "KorvelToMaelisMigrationExport/program_settings.h"
+#include "KorvelToMaelisMigrationExport/monitor/account_check.h"
+#include "KorvelToMaelisMigrationExport/shell/registry_api.h"
+#include "KorvelToMaelisMigrationExport/shell/settings.h"
 
 namespace export_program {
 namespace {
@@ -93,7 +94,7 @@ void HeadlessFrontEnd::SetProgress(int value) {
 // A console has no window that needs to repaint between two log lines.
 void HeadlessFrontEnd::Yield() {}
 
-void HeadlessFrontEnd::SaveSettings(const QString& output_path) { SaveOutputFolderSetting(output_path); }
+void HeadlessFrontEnd::SaveSettings(const QString& output_path) { shell::SaveOutputFolderSetting(output_path); }
 
 // A headless run always has command-line text, so the run ends without
 // offering its files; were one offered, naming it is all a console can do.
@@ -102,7 +103,11 @@ void HeadlessFrontEnd::OpenProducedFile(const QString& path) {
 }
 
 QString HeadlessFrontEnd::ReadMachineString(const QString& key_path, const QString& value_name) {
-  return export_program::ReadMachineString(key_path, value_name);
+  return shell::ReadMachineString(key_path, value_name);
+}
+
+bool HeadlessFrontEnd::RunningAccountIsMessageStoreFacing() {
+  return monitor::bCheckIfRunningAccountIsMessageStoreFacing();
 }
 
 }  // namespace export_program

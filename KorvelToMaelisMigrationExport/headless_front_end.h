@@ -30,6 +30,7 @@ class HeadlessFrontEnd : public export_engine::ExportFrontEnd {
   void SaveSettings(const QString& output_path) override;
   void OpenProducedFile(const QString& path) override;
   QString ReadMachineString(const QString& key_path, const QString& value_name) override;
+  bool RunningAccountIsMessageStoreFacing() override;
 
  private:
   bool AnswerFor(const export_engine::Prompt& prompt) const;

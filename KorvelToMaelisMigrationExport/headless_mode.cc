@@ -4,12 +4,12 @@
 
 #include <cstdio>
 
-#include <QFileInfo>
-
 #include "KorvelToMaelisMigrationExport/export/export_request.h"
 #include "KorvelToMaelisMigrationExport/export/export_run.h"
+#include "KorvelToMaelisMigrationExport/export/output_paths.h"
 #include "KorvelToMaelisMigrationExport/headless_front_end.h"
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
+#include "KorvelToMaelisMigrationExport/shell/directory_select.h"
 #include "KorvelToMaelisMigrationExport/startup.h"
 
 namespace export_program {
@@ -17,11 +17,10 @@ namespace {
 
 constexpr int kInvalidFolder = 26;
 
-// The window's folder chooser offers only folders the program can write to;
-// on the console the folder named by --output gets the same check.
+// The window's folder chooser offers only folders that pass the write test;
+// on the console the folder named by --output gets the same test.
 bool OutputFolderIsUsable(const QString& output_path) {
-  const QFileInfo folder(QFileInfo(output_path).absolutePath());
-  return folder.isDir() && folder.isWritable();
+  return shell::FolderPassesWriteTest(export_engine::OutputFolder(output_path));
 }
 
 }  // namespace
@@ -32,9 +31,9 @@ int RunHeadless(const CommandLine& command_line) {
 
   ProgramSession session;
   QString failure_detail;
-  if (StartProgram(ChooseConnectString(command_line.connect), command_line.text, front_end, &session,
+  if (StartProgram(ChooseConnectString(command_line.connect), command_line.text, front_end, nullptr, &session,
                    &failure_detail) == StartupResult::kEndProgram) {
-    std::fprintf(stderr, "%s\n", failure_detail.toLocal8Bit().constData());
+    if (!failure_detail.isEmpty()) std::fprintf(stderr, "%s: %s\n", kProgramName, failure_detail.toLocal8Bit().constData());
     return kExitStartupEnded;
   }
 

@@ -4,14 +4,9 @@
 #define KORVEL_EXPORT_HEADLESS_MODE_H_
 
 #include "KorvelToMaelisMigrationExport/command_line.h"
+#include "KorvelToMaelisMigrationExport/startup.h"
 
 namespace export_program {
-
-// Exit statuses of the program.
-inline constexpr int kExitReachedEnd = 0;
-inline constexpr int kExitRunEnded = 1;      // a check or a No answer ended the run
-inline constexpr int kExitStartupEnded = 2;  // start-up ended the program
-inline constexpr int kExitUsage = 64;
 
 // Runs start-up and the export that `command_line` asks for. Notices,
 // questions and progress go to standard error; when the run reaches its end,

@@ -1,21 +1,18 @@
 // KorvelToMaelisMigrationExport: exports a voice-mail server's subscribers for
-// the successor product. Without arguments it opens the main window; with
-// --headless it runs one export on the console.
+// the successor product. Without --headless it opens the main window; with it
+// it runs one export on the console.
 #include <cstdio>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QStringList>
 
 #include "KorvelToMaelisMigrationExport/command_line.h"
 #include "KorvelToMaelisMigrationExport/headless_mode.h"
-
-namespace {
-
-constexpr char kProgramName[] = "KorvelToMaelisMigrationExport";
-
-}  // namespace
+#include "KorvelToMaelisMigrationExport/shell/window_mode.h"
 
 int main(int argc, char** argv) {
+  using export_program::kProgramName;
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   const export_program::ParsedCommandLine parsed = export_program::ParseCommandLine(arguments);
@@ -40,9 +37,6 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     return export_program::RunHeadless(command_line);
   }
-
-  // The main window opens here, on the same start-up as the headless mode.
-  std::fprintf(stderr, "%s: this build has no main window yet; run one export with --headless (see --help)\n",
-               kProgramName);
-  return export_program::kExitUsage;
+  QApplication app(argc, argv);
+  return shell::RunMainWindow(command_line);
 }

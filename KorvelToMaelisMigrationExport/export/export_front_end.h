@@ -47,6 +47,10 @@ class ExportFrontEnd {
   // A string value under HKEY_LOCAL_MACHINE; empty when the key or the value
   // is missing.
   virtual QString ReadMachineString(const QString& key_path, const QString& value_name) = 0;
+
+  // Whether the program runs under the message-store service's account, the
+  // one that can read every mailbox; asked only when messages are wanted.
+  virtual bool RunningAccountIsMessageStoreFacing() = 0;
 };
 
 }  // namespace export_engine

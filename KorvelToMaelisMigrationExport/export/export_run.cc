@@ -25,6 +25,7 @@ constexpr int kNoItemsSelected = 36;
 constexpr int kNoOutputFolder = 126;
 constexpr int kRequiredItemMissing = 128;
 constexpr int kOverwriteEarlierExport = 129;
+constexpr int kAccountMayNotReadMailboxes = 133;
 constexpr int kOutputComplete = 39;
 constexpr int kErrorsEncountered = 1;
 constexpr int kViewExtractionLog = 131;
@@ -62,9 +63,10 @@ bool RequestPassesChecks(const ExportRequest& request, ExportFrontEnd& front_end
     if (!Ask(front_end, kOverwriteEarlierExport, PromptButtons::kYesNo)) return false;
     RemoveMessageFiles(output_folder, request.include_messages, front_end);
   }
-  // With messages wanted, the check that the program runs under the message
-  // store service's account (and the question whether to go on without it)
-  // belongs here, before the settings are saved and anything is written.
+  if (request.include_messages && !front_end.RunningAccountIsMessageStoreFacing() &&
+      !Ask(front_end, kAccountMayNotReadMailboxes, PromptButtons::kYesNo)) {
+    return false;
+  }
   return true;
 }
 

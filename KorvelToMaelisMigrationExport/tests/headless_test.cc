@@ -12,6 +12,8 @@
 
 #include "KorvelToMaelisMigrationExport/export/tests/test_directory.h"
 #include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
+#include "KorvelToMaelisMigrationExport/monitor/cls_wks.h"
+#include "KorvelToMaelisMigrationExport/shell/single_copy_lock.h"
 
 namespace {
 
@@ -20,6 +22,19 @@ using export_test::ReadUtf16LeText;
 using export_test::TempFolder;
 using export_test::TestDirectory;
 using export_test::WriteBytes;
+
+// The registry of a current, running server whose message store service runs
+// under `service_account`, and whatever `more` adds.
+std::string ServerRegistry(const QString& service_account, const std::string& more = std::string()) {
+  return "Windows Registry Editor Version 5.00\r\n\r\n"
+         "[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
+         "\"Version Number\"=dword:00040000\r\n"
+         "\"Build Number\"=dword:0004000a\r\n\r\n"
+         "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QoTmMgr]\r\n"
+         "\"ObjectName\"=\"CORP\\\\" + service_account.toStdString() + "\"\r\n" + more;
+}
+
+QString RunningUser() { return monitor::clsWKS().UserName(); }
 
 struct Finished {
   int exit_code = -1;
@@ -31,9 +46,12 @@ class HeadlessTest : public ::testing::Test {
  protected:
   HeadlessTest() {
     QDir().mkpath(output_);
+    QDir().mkpath(work_.File("runtime"));
+    WriteBytes(work_.File("registry.reg"), ServerRegistry(RunningUser()));
     environment_.insert("KORVEL_DB_CONNECT", directory_.connect_string());
     environment_.insert("KORVEL_REGISTRY", work_.File("registry.reg"));
     environment_.insert("XDG_CONFIG_HOME", work_.File("config"));
+    environment_.insert("XDG_RUNTIME_DIR", work_.File("runtime"));
     environment_.insert("HOME", work_.path());
   }
 
@@ -123,7 +141,7 @@ TEST_F(HeadlessTest, ADatabaseThatCannotBeOpenedEndsStartUpWithStatusTwo) {
 TEST_F(HeadlessTest, BadUsageGivesStatus64AndTheUsage) {
   for (const QStringList& arguments :
        {QStringList{"--headless", "--bogus"}, QStringList{"--headless", "--output"}, QStringList{"--headless=yes"},
-        QStringList{"--items", "0"}, QStringList{"--items", "Alias,Shoe Size"}, QStringList{}}) {
+        QStringList{"--items", "0"}, QStringList{"--items", "Alias,Shoe Size"}}) {
     const Finished run = Run(arguments);
     EXPECT_EQ(run.exit_code, 64) << arguments.join(' ').toStdString();
     EXPECT_TRUE(run.out.isEmpty());
@@ -140,14 +158,77 @@ TEST_F(HeadlessTest, RelativeOutputAndTheServerRootFromTheRegistry) {
   QDir().mkpath(work_.File("server/Stream Files/names"));
   WriteBytes(work_.File("server/Stream Files/names/one.wav"), "RIFF one");
   WriteBytes(work_.File("registry.reg"),
-             "Windows Registry Editor Version 5.00\r\n\r\n"
-             "[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n"
-             "\"Root Path\"=\"" + (work_.path() + "/server/").toStdString() + "\"\r\n");
+             ServerRegistry(RunningUser(), "\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n"
+                                           "\"Root Path\"=\"" + (work_.path() + "/server/").toStdString() + "\"\r\n"));
   directory_.AddCompleteSubscriber({.id = "S1", .alias = "one", .stream_path = "names\\one.wav"});
   const Finished run = Run({"--headless", "--output", "out/export.csv", "--items", "1,2,3,6,16"}, work_.path());
   EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
   EXPECT_TRUE(run.out.startsWith("csv: " + output_ + "/export.csv\n")) << run.out.toStdString();
   EXPECT_EQ(ReadBytes(output_ + "/one_VOICE_NAME.WAV"), "RIFF one");
+}
+
+// What a new user meets on a machine that is not ready: each start-up check
+// says what is wrong and ends the program with status 2.
+TEST_F(HeadlessTest, StartUpChecksEndTheProgramWithTheirMessageAndStatusTwo) {
+  const QString registry = work_.File("registry.reg");
+  const std::string too_old =
+      "This version of Korvel to Maelis Migration only works with Korvel 4.0(5) and later [OK] OK\n";
+
+  QFile::remove(registry);
+  Finished run = Run({"--headless", "--output", output_});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.err.toStdString(), too_old + "KorvelToMaelisMigrationExport: server version 0.0 build 0 patch 0 found, "
+                                             "4.0 build 4 patch 10 needed (registry file " +
+                                       registry.toStdString() + ", which does not exist)\n");
+  EXPECT_TRUE(run.out.isEmpty());
+
+  WriteBytes(registry, "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
+                       "\"Version Number\"=dword:00040000\r\n\"Build Number\"=dword:00040009\r\n");
+  run = Run({"--headless", "--output", output_});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_TRUE(run.err.toStdString().starts_with(too_old + "KorvelToMaelisMigrationExport: server version 4.0 build 4 "
+                                                          "patch 9 found"))
+      << run.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(output_ + "/KorvelMigrationOutput.csv"));
+
+  // The override, in any case, anywhere on the command line.
+  run = Run({"--headless", "--output", output_, "skipversioncheck"});
+  EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.err.toStdString().starts_with(
+      too_old + "Allowing app to run via command line over ride.  This export is not supported by Norvane PSD or "
+                "QRBU. [OK] OK\n"))
+      << run.err.toStdString();
+  EXPECT_FALSE(run.err.contains("must be running")) << "a command line keeps that notice back";
+}
+
+TEST_F(HeadlessTest, ASecondCopyEndsAtOnceWithOneLine) {
+  qputenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit());
+  shell::SingleCopyLock first_copy;
+  ASSERT_EQ(first_copy.Acquire("KorvelToMaelisMigrationExport"), shell::SingleCopyLock::Result::kAcquired);
+  qunsetenv("XDG_RUNTIME_DIR");
+  const Finished run = Run({"--headless", "--output", output_});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.err, "KorvelToMaelisMigrationExport: another copy is already running\n");
+  EXPECT_TRUE(run.out.isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(output_ + "/KorvelMigrationOutput.csv"));
+}
+
+TEST_F(HeadlessTest, MessagesUnderAnotherAccountNeedAcceptAccount) {
+  WriteBytes(work_.File("registry.reg"), ServerRegistry("somebody-else"));
+  const Finished refused = Run({"--headless", "--output", output_, "--include-messages"});
+  EXPECT_EQ(refused.exit_code, 1);
+  EXPECT_TRUE(refused.err.endsWith("Do you want to continue? [Yes/No] No\n")) << refused.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(output_ + "/KorvelMigrationOutput.csv"));
+
+  const Finished accepted = Run({"--headless", "--output", output_, "--include-messages", "--accept-account"});
+  EXPECT_EQ(accepted.exit_code, 0) << accepted.err.toStdString();
+  EXPECT_TRUE(accepted.err.contains("Do you want to continue? [Yes/No] Yes\n"));
+
+  // Under the service's own account nothing is asked.
+  WriteBytes(work_.File("registry.reg"), ServerRegistry(RunningUser()));
+  const Finished own = Run({"--headless", "--output", output_, "--include-messages", "--overwrite"});
+  EXPECT_EQ(own.exit_code, 0) << own.err.toStdString();
+  EXPECT_FALSE(own.err.contains("Do you want to continue?"));
 }
 
 // A whole server as the sample maker writes it.
@@ -163,6 +244,7 @@ TEST(HeadlessSampleServerTest, ExportsTheSampleServer) {
   environment.insert("KORVEL_REGISTRY", work.File("server/registry.reg"));
   environment.insert("KORVEL_DB_CONNECT", "sqlite:" + work.File("server/KorvelDb.sqlite"));
   environment.insert("XDG_CONFIG_HOME", work.File("config"));
+  environment.insert("XDG_RUNTIME_DIR", work.path());
   QProcess process;
   process.setProcessEnvironment(environment);
   process.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/KorvelToMaelisMigrationExport",

@@ -109,6 +109,36 @@ TEST_F(EarlierExportTest, YesToQuestion129ClearsTheEarlierVoiceNamesAndOverwrite
   EXPECT_EQ(front_end_.saved_output_paths, QStringList({CsvPath()}));
 }
 
+// Only an export with messages needs the account that can read every
+// mailbox; the question comes after the overwrite question and before
+// anything is written.
+TEST_F(EarlierExportTest, Question133GuardsOnlyAnExportWithMessages) {
+  WriteBytes(CsvPath(), "earlier");
+  front_end_.account_is_message_store_facing = false;
+  EXPECT_TRUE(Run(Request(AllEntries())).reached_end);
+  EXPECT_EQ(front_end_.account_checks, 0);
+  EXPECT_EQ(front_end_.PromptIds(), std::vector<int>({129}));
+
+  front_end_.prompts.clear();
+  export_engine::ExportRequest with_messages = Request(AllEntries());
+  with_messages.include_messages = true;
+  front_end_.answers[133] = false;
+  EXPECT_FALSE(Run(with_messages).reached_end);
+  EXPECT_EQ(front_end_.PromptIds(), std::vector<int>({129, 133}));
+  EXPECT_EQ(front_end_.prompts[1].buttons, PromptButtons::kYesNo);
+  EXPECT_EQ(front_end_.saved_output_paths.size(), 1) << "the refused run saved nothing";
+
+  front_end_.prompts.clear();
+  front_end_.answers[133] = true;
+  EXPECT_TRUE(Run(with_messages).reached_end);
+  EXPECT_EQ(front_end_.PromptIds(), std::vector<int>({129, 133}));
+
+  front_end_.prompts.clear();
+  front_end_.account_is_message_store_facing = true;
+  EXPECT_TRUE(Run(with_messages).reached_end);
+  EXPECT_EQ(front_end_.PromptIds(), std::vector<int>({129}));
+}
+
 TEST_F(ExportRunTest, AnEmptyDirectoryGivesTheHeaderRowAndAZeroSummary) {
   export_engine::ExportRequest request = Request(Entries({1, 2, 3, 6}));
   request.started_with_arguments = false;

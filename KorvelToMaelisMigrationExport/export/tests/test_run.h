@@ -36,11 +36,18 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
   QString ReadMachineString(const QString& key_path, const QString& value_name) override {
     return registry.value(key_path + QLatin1Char('|') + value_name);
   }
+  bool RunningAccountIsMessageStoreFacing() override {
+    ++account_checks;
+    return account_is_message_store_facing;
+  }
 
   // Answers by text id; an id without an answer gets true (OK, Yes).
   std::map<int, bool> answers;
   QMap<QString, QString> registry;  // "key|value name" -> text
   std::function<void()> on_yield;
+  bool account_is_message_store_facing = true;
+
+  int account_checks = 0;
 
   std::vector<export_engine::Prompt> prompts;
   std::vector<bool> running_changes;

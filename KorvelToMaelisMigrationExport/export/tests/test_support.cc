@@ -15,9 +15,12 @@ namespace export_test {
 namespace {
 
 // Qt loads its database drivers as plugins, which needs an application object.
+// A test of windows makes its own before any test runs.
 class QtApplicationEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { app_ = std::make_unique<QCoreApplication>(argc_, argv_); }
+  void SetUp() override {
+    if (QCoreApplication::instance() == nullptr) app_ = std::make_unique<QCoreApplication>(argc_, argv_);
+  }
   void TearDown() override { app_.reset(); }
 
  private:

@@ -1,0 +1,31 @@
+// modDirectorySelect: choosing the output folder. A folder is accepted only
+// when a scratch file can be created and deleted in it; the output box then
+// holds the CSV file's path in that folder.
+#ifndef KORVEL_EXPORT_SHELL_DIRECTORY_SELECT_H_
+#define KORVEL_EXPORT_SHELL_DIRECTORY_SELECT_H_
+
+#include <QString>
+
+namespace shell {
+
+inline constexpr char kWriteTestFileName[] = "test.txt.out";
+
+// Creates `folder` + "test.txt.out" (replacing a file of that name), closes
+// and deletes it. `folder` ends in '/'. A symbolic link of that name fails the
+// test rather than have the file it points to replaced.
+bool FolderPassesWriteTest(const QString& folder);
+
+struct BrowseOutcome {
+  QString output_path;            // what the output box holds afterwards
+  bool invalid_folder = false;    // the folder failed the write test: text 26 is due
+};
+
+// What Browse does with the folder the chooser returned (empty when it was
+// cancelled): a folder that passes the write test gives its CSV path (the
+// root "/" gives "/KorvelMigrationOutput.csv"); anything else keeps
+// `previous_output_path`.
+BrowseOutcome OutputPathForChosenFolder(const QString& previous_output_path, const QString& chosen_folder);
+
+}  // namespace shell
+
+#endif  // KORVEL_EXPORT_SHELL_DIRECTORY_SELECT_H_

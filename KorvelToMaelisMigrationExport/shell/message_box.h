@@ -1,0 +1,18 @@
+// The window's notices and questions: modal message boxes with the program's
+// title and the buttons the prompt names.
+#ifndef KORVEL_EXPORT_SHELL_MESSAGE_BOX_H_
+#define KORVEL_EXPORT_SHELL_MESSAGE_BOX_H_
+
+#include "KorvelToMaelisMigrationExport/export/export_front_end.h"
+
+class QWidget;
+
+namespace shell {
+
+// Shows `prompt` over `parent` (null: centred on the screen) and waits; true
+// for OK or Yes.
+bool AskInMessageBox(QWidget* parent, const export_engine::Prompt& prompt);
+
+}  // namespace shell
+
+#endif  // KORVEL_EXPORT_SHELL_MESSAGE_BOX_H_
