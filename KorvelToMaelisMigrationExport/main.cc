@@ -11,6 +11,17 @@
 #include "KorvelToMaelisMigrationExport/headless_mode.h"
 #include "KorvelToMaelisMigrationExport/shell/window_mode.h"
 
+namespace {
+
+// Without a display the toolkit cannot open a window and aborts the program;
+// better to say so and point to the mode that needs none.
+bool DisplayAvailable(const QStringList& arguments) {
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || arguments.contains(QStringLiteral("-platform"));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using export_program::kProgramName;
   QStringList arguments;
@@ -36,6 +47,11 @@ int main(int argc, char** argv) {
   if (command_line.headless) {
     QCoreApplication app(argc, argv);
     return export_program::RunHeadless(command_line);
+  }
+  if (!DisplayAvailable(arguments)) {
+    std::fprintf(stderr, "%s: no display to open the main window on; run one export with --headless (see --help)\n",
+                 kProgramName);
+    return export_program::kExitStartupEnded;
   }
   QApplication app(argc, argv);
   return shell::RunMainWindow(command_line);

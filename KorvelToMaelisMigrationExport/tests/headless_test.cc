@@ -201,6 +201,14 @@ TEST_F(HeadlessTest, StartUpChecksEndTheProgramWithTheirMessageAndStatusTwo) {
   EXPECT_FALSE(run.err.contains("must be running")) << "a command line keeps that notice back";
 }
 
+TEST_F(HeadlessTest, WithoutADisplayTheWindowPointsToTheHeadlessMode) {
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment_.remove(variable);
+  const Finished run = Run({"SkipVersionCheck"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_TRUE(run.err.contains("no display to open the main window on; run one export with --headless"))
+      << run.err.toStdString();
+}
+
 TEST_F(HeadlessTest, ASecondCopyEndsAtOnceWithOneLine) {
   qputenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit());
   shell::SingleCopyLock first_copy;
