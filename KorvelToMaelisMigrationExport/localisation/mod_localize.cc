@@ -1,0 +1,144 @@
+#include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
+
+#include <utility>
+#include <vector>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QFont>
+#include <QPointer>
+#include <QWidget>
+
+#include "KorvelToMaelisMigrationExport/localisation/language_codes.h"
+#include "KorvelToMaelisMigrationExport/localisation/language_library.h"
+#include "KorvelToMaelisMigrationExport/localisation/string_table.h"
+
+namespace localisation {
+namespace {
+
+// The family a control had before any language changed it.
+constexpr char kDesignFontFamiliesProperty[] = "korvelDesignFontFamilies";
+
+// Windows' character set numbers; 1 is "the default".
+constexpr int kDefaultCharset = 1;
+
+struct LanguageFont {
+  int id;
+  int charset;
+  const char16_t* family;
+};
+
+constexpr LanguageFont kLanguageFonts[] = {
+    {1042, 129, u"\uAD74\uB9BC"},                                          // Korean
+    {1028, 136, u"\u65B0\u7D30\u660E\u9AD4"},                              // Chinese, traditional
+    {1041, 128, u"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF"},            // Japanese
+    {2052, 134, u"\u5B8B\u4F53"},                                          // Chinese, simplified
+};
+
+struct AutoInit {
+  QPointer<QWidget> window;
+  std::function<void()> routine;
+};
+
+// The program does all its work on one thread.
+struct LanguageState {
+  int current_id = 0;
+  QStringList codes;
+  QString program_folder;
+  QString executable_name;
+  bool location_set = false;
+  std::vector<AutoInit> auto_inits;
+};
+
+LanguageState& State() {
+  static LanguageState state;
+  return state;
+}
+
+}  // namespace
+
+int CurrentLanguageId() { return State().current_id; }
+
+void SetCurrentLanguageId(int id) { State().current_id = id; }
+
+QStringList LanguageCodes() { return State().codes; }
+
+QString ProgramFolder() {
+  return State().location_set ? State().program_folder : QCoreApplication::applicationDirPath();
+}
+
+QString ExecutableName() {
+  return State().location_set ? State().executable_name
+                              : QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+void SetProgramLocation(const QString& folder, const QString& executable_name) {
+  State().program_folder = folder;
+  State().executable_name = executable_name;
+  State().location_set = true;
+}
+
+void InitalizeLanguages() {
+  LanguageState& state = State();
+  if (state.current_id == 0) state.current_id = GetUserDefaultLangID();
+
+  const QString folder = ProgramFolder();
+  const QString executable_name = ExecutableName();
+  SetLanguageLibrary(nullptr);
+  SetLanguageLibrary(LoadLanguageLibrary(folder, executable_name, LanguageCodeFromId(state.current_id)));
+  state.codes = FindLanguageCodes(folder, executable_name);
+
+  RefreshOpenWindows();
+}
+
+void ChangeLanguage(int id) {
+  SetCurrentLanguageId(id);
+  InitalizeLanguages();
+}
+
+void SetControlFont(QWidget* control) {
+  int charset = kDefaultCharset;
+  QString family;
+  for (const LanguageFont& font : kLanguageFonts) {
+    if (font.id == State().current_id) {
+      charset = font.charset;
+      family = QString::fromUtf16(font.family);
+    }
+  }
+  control->setProperty(kFontCharsetProperty, charset);
+  control->setProperty(kFontNameProperty, family);
+
+  QVariant design_families = control->property(kDesignFontFamiliesProperty);
+  if (!design_families.isValid()) {
+    design_families = control->font().families();
+    control->setProperty(kDesignFontFamiliesProperty, design_families);
+  }
+  // A family the system lacks stays the one asked for; the toolkit draws with
+  // the closest font it has.
+  QFont font = control->font();
+  font.setFamilies(family.isEmpty() ? design_families.toStringList() : QStringList{family});
+  control->setFont(font);
+}
+
+void SetFormFonts(QWidget* window) {
+  SetControlFont(window);
+  for (QWidget* control : window->findChildren<QWidget*>()) SetControlFont(control);
+}
+
+void RegisterAutoInit(QWidget* window, std::function<void()> auto_init) {
+  std::vector<AutoInit>& auto_inits = State().auto_inits;
+  std::erase_if(auto_inits, [](const AutoInit& entry) { return entry.window.isNull(); });
+  auto_inits.push_back({window, std::move(auto_init)});
+}
+
+void RefreshOpenWindows() {
+  for (QWidget* window : QApplication::topLevelWidgets()) SetFormFonts(window);
+  // A caption routine may open or close windows; it runs on a copy.
+  const std::vector<AutoInit> auto_inits = State().auto_inits;
+  for (const AutoInit& entry : auto_inits) {
+    if (entry.window) entry.routine();
+  }
+  for (QWidget* window : QApplication::topLevelWidgets()) window->update();
+}
+
+}  // namespace localisation
