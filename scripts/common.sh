@@ -11,6 +11,7 @@ KORVEL_PACKAGES=(
   unixodbc unixodbc-dev libsqliteodbc
   libsqlite3-dev sqlite3 libdw-dev python3
   googletest libgtest-dev libbenchmark-dev time
+  fonts-ipafont-gothic
 )
 
 korvel_as_root() {
