@@ -7,60 +7,39 @@
 
 namespace {
 
-struct Parsed {
+struct Case {
+  std::vector<const wchar_t*> words;
   std::wstring folder;
   std::wstring domain;
-  std::vector<std::wstring> logs;
+  std::vector<std::wstring> logs;  // every log switch's value, in order
 };
 
-Parsed Parse(std::vector<const wchar_t*> words) {
-  std::vector<CBstr> arguments(words.begin(), words.end());
-  Parsed parsed;
-  const ExtractorSettings settings =
-      ReadSwitches(arguments, [&](const CBstr& path) { parsed.logs.emplace_back(path.c_str()); });
-  parsed.folder = settings.folder.c_str();
-  parsed.domain = settings.domain.c_str();
-  return parsed;
-}
-
-TEST(ReadSwitches, TakesTheValueAfterEachSwitchInAnyOrder) {
-  const Parsed p = Parse({L"-log", L"/tmp/x.log", L"-dom", L"example.com", L"/dir", L"/out"});
-  EXPECT_EQ(p.folder, L"/out");
-  EXPECT_EQ(p.domain, L"example.com");
-  EXPECT_EQ(p.logs, std::vector<std::wstring>{L"/tmp/x.log"});
-}
-
-TEST(ReadSwitches, MatchesSwitchTextAnywhereInTheArgument) {
-  EXPECT_EQ(Parse({L"-domain", L"mail.example"}).domain, L"mail.example");
-  EXPECT_EQ(Parse({L"c:/dir", L"/srv/msgs"}).folder, L"/srv/msgs");
-  EXPECT_EQ(Parse({L"--directory", L"d"}).folder, L"d");
-  // The folder switch is tried first: "-dir-dom" is a folder switch.
-  const Parsed both = Parse({L"-dir-dom", L"v"});
-  EXPECT_EQ(both.folder, L"v");
-  EXPECT_EQ(both.domain, L"");
-  // The match is case-sensitive.
-  EXPECT_EQ(Parse({L"-DIR", L"x"}).folder, L"");
-}
-
-TEST(ReadSwitches, AValueIsNeverTestedAsASwitch) {
-  const Parsed p = Parse({L"-dir", L"-log", L"-dom", L"/var/log/x"});
-  EXPECT_EQ(p.folder, L"-log");
-  EXPECT_EQ(p.domain, L"/var/log/x");
-  EXPECT_TRUE(p.logs.empty());
-}
-
-TEST(ReadSwitches, LastValueWinsAndEmptyValuesClear) {
-  const Parsed p = Parse({L"-dir", L"a", L"-dom", L"one", L"-dir", L"b", L"-dom", L""});
-  EXPECT_EQ(p.folder, L"b");
-  EXPECT_EQ(p.domain, L"");
-  EXPECT_EQ(Parse({L"-log", L"1", L"-log", L"2"}).logs, (std::vector<std::wstring>{L"1", L"2"}));
-}
-
-TEST(ReadSwitches, IgnoresAValuelessLastSwitchAndOtherWords) {
-  EXPECT_EQ(Parse({L"-dir", L"kept", L"-dir"}).folder, L"kept");
-  EXPECT_TRUE(Parse({L"stray", L"-log"}).logs.empty());
-  EXPECT_EQ(Parse({L"stray", L"words", L"-dom", L"d"}).domain, L"d");
-  EXPECT_EQ(Parse({}).folder, L"");
+TEST(ReadSwitches, FollowsTheSubstringValueAndLastValueRules) {
+  const Case cases[] = {
+      {{L"-log", L"/tmp/x.log", L"-dom", L"example.com", L"/dir", L"/out"}, L"/out", L"example.com", {L"/tmp/x.log"}},
+      {{L"-domain", L"mail.example", L"c:/dir", L"/srv/msgs"}, L"/srv/msgs", L"mail.example", {}},
+      {{L"--directory", L"d"}, L"d", L"", {}},
+      // The folder switch is tried first; the match is case-sensitive.
+      {{L"-dir-dom", L"v", L"-DIR", L"x"}, L"v", L"", {}},
+      // A value is never tested as a switch.
+      {{L"-dir", L"-log", L"-dom", L"/var/log/x"}, L"-log", L"/var/log/x", {}},
+      // The last value wins, an empty one too.
+      {{L"-dir", L"a", L"-dom", L"one", L"-dir", L"b", L"-dom", L""}, L"b", L"", {}},
+      {{L"-log", L"1", L"-log", L"2"}, L"", L"", {L"1", L"2"}},
+      // A value-less last switch and other words change nothing.
+      {{L"-dir", L"kept", L"-dir"}, L"kept", L"", {}},
+      {{L"stray", L"words", L"-dom", L"d", L"-log"}, L"", L"d", {}},
+      {{}, L"", L"", {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::wstring> logs;
+    const ExtractorSettings settings = ReadSwitches(std::vector<CBstr>(c.words.begin(), c.words.end()),
+                                                    [&](const CBstr& path) { logs.emplace_back(path.c_str()); });
+    const std::wstring first = c.words.empty() ? L"" : c.words.front();
+    EXPECT_EQ(settings.folder.c_str(), c.folder) << first;
+    EXPECT_EQ(settings.domain.c_str(), c.domain) << first;
+    EXPECT_EQ(logs, c.logs) << first;
+  }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "TmMsgExtractor/ExtractorState.h"
+#include "TmMsgExtractor/MsgHelper.h"
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
@@ -114,14 +115,10 @@ class TestStore {
   }
 
   void AddAudio(std::int64_t message_id, int seq, const std::string& wave) {
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db_, "INSERT INTO AudioStream VALUES (?1, ?2, ?3)", -1, &statement, nullptr);
-    sqlite3_bind_int64(statement, 1, message_id);
-    sqlite3_bind_int(statement, 2, seq);
-    sqlite3_bind_blob(statement, 3, wave.data(), static_cast<int>(wave.size()), SQLITE_TRANSIENT);
-    const int result = sqlite3_step(statement);
-    sqlite3_finalize(statement);
-    if (result != SQLITE_DONE) throw std::runtime_error("cannot add audio");
+    std::string hex;
+    for (unsigned char byte : wave) hex += {"0123456789abcdef"[byte >> 4], "0123456789abcdef"[byte & 15]};
+    Sql("INSERT INTO AudioStream VALUES (" + std::to_string(message_id) + ", " + std::to_string(seq) + ", x'" + hex +
+        "')");
   }
 
   // Makes `method` fail with `hresult` for the object with `object_id`, or
@@ -166,12 +163,6 @@ inline std::string Samples(size_t count, unsigned seed = 1) {
   return bytes;
 }
 
-inline std::uint32_t ReadLittleEndian32(const std::string& bytes, size_t offset) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes.at(offset + i));
-  return value;
-}
-
 // Python's email package reads each message file: no defects, an audio/wav
 // body in base64 that decodes to exactly the expected WAVE bytes.
 inline std::string ReadBackWithEmailPackage(const std::vector<std::pair<std::string, std::string>>& files_and_waves) {
@@ -185,17 +176,11 @@ inline std::string ReadBackWithEmailPackage(const std::vector<std::pair<std::str
   return RunMessageReader(arguments);
 }
 
-// The log manager's trace texts written since `first_line`.
-inline std::vector<std::string> ManagerTextsFrom(size_t first_line) {
-  std::vector<std::string> texts;
-  const std::vector<LogManagerLine> lines = ReadLogManagerLines(ExtractionEnvironment::Get().ManagerFile());
-  for (size_t i = first_line; i < lines.size(); ++i) texts.push_back(lines[i].text);
-  return texts;
-}
-
 inline bool Holds(const std::vector<std::string>& texts, const std::string& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
+
+inline constexpr std::uint32_t kFailure = 0x80004005;
 
 // Every helper test starts with a fresh state, a new store and an empty
 // output folder, and knows which log manager lines are its own.
@@ -209,21 +194,39 @@ class ExtractionTest : public ::testing::Test {
   }
   void TearDown() override { unsetenv("TMPDIR"); }
 
-  std::vector<std::string> ManagerTexts() const { return ManagerTextsFrom(first_line_); }
-
-  // Files left in the temporary folder (the extractor's temporary files).
-  std::vector<std::string> TemporaryFiles() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(temp_.path())) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
+  // The whole walk over the store into the output folder; the console output
+  // is kept in console_.
+  HRESULT RunWalk(const wchar_t* domain = L"example.com") {
+    CMsgHelper helper(CBstr(FromSystemText(output_.path()).c_str()), domain);
+    testing::internal::CaptureStdout();
+    const HRESULT hr = helper.Run();
+    console_ = testing::internal::GetCapturedStdout();
+    return hr;
   }
+  bool ConsoleHolds(const std::string& text) const { return console_.find(text) != std::string::npos; }
+
+  // The log manager's trace texts this test wrote.
+  std::vector<std::string> ManagerTexts() const {
+    std::vector<std::string> texts;
+    const std::vector<LogManagerLine> lines = ReadLogManagerLines(ExtractionEnvironment::Get().ManagerFile());
+    for (size_t i = first_line_; i < lines.size(); ++i) texts.push_back(lines[i].text);
+    return texts;
+  }
+
+  // Every message file in the output folder read back by Python's email
+  // package against the combined audio of a message of its owner in the store.
+  std::string ReadBackAgainstStore() const {
+    return RunMessageReader({"--store", ExtractionEnvironment::Get().StorePath(), output_.path()});
+  }
+
+  // No temporary file of the extractor's is left behind.
+  bool NoTemporaryFiles() const { return std::filesystem::is_empty(temp_.path()); }
 
   TestStore store_{ExtractionEnvironment::Get().StorePath()};
   TempFolder output_;
   TempFolder temp_;
   size_t first_line_ = 0;
+  std::string console_;
 };
 
 #endif  // KORVEL_TMMSGEXTRACTOR_TESTS_EXTRACTION_TEST_SUPPORT_H_

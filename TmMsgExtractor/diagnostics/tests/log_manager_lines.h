@@ -1,12 +1,46 @@
-// Reading back what the log manager stand-in wrote: one JSON object a line.
+// Reading back what the diagnostics wrote: the log manager stand-in's JSON
+// lines and the events of the event log file (KORVEL_EVENT_LOG), and the
+// registry texts that point the log manager and the event source at a test's
+// own files.
 #ifndef KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_TESTS_LOG_MANAGER_LINES_H_
 #define KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_TESTS_LOG_MANAGER_LINES_H_
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
+#include "platform/codepage/codepage.h"
+
+// The JSON string whose opening quote is at `at`, unescaped (ASCII escapes
+// only, which is all the tests write); `at` moves past its closing quote.
+inline std::string JsonStringAt(const std::string& json, size_t& at) {
+  std::string value;
+  for (++at; at < json.size() && json[at] != '"'; ++at) {
+    char c = json[at];
+    if (c == '\\' && at + 1 < json.size()) {
+      c = json[++at];
+      if (c == 'u' && at + 4 < json.size()) {
+        c = static_cast<char>(std::stoi(json.substr(at + 1, 4), nullptr, 16));
+        at += 4;
+      } else if (c == 'n' || c == 'r' || c == 't') {
+        c = c == 'n' ? '\n' : c == 'r' ? '\r' : '\t';
+      }
+    }
+    value.push_back(c);
+  }
+  ++at;
+  return value;
+}
+
+// The string value of "key" in `json`; empty when absent.
+inline std::string JsonString(const std::string& json, const std::string& key) {
+  size_t at = json.find("\"" + key + "\":\"");
+  if (at == std::string::npos) return {};
+  at += key.size() + 3;
+  return JsonStringAt(json, at);
+}
 
 struct LogManagerLine {
   std::string module;
@@ -16,43 +50,11 @@ struct LogManagerLine {
   std::string args;
 };
 
-// The string value of "key" in `json`, unescaped (ASCII escapes only, which
-// is all the tests write); empty when absent.
-inline std::string JsonString(const std::string& json, const std::string& key) {
-  const std::string marker = "\"" + key + "\":\"";
-  size_t at = json.find(marker);
-  if (at == std::string::npos) return {};
-  std::string value;
-  for (at += marker.size(); at < json.size() && json[at] != '"'; ++at) {
-    if (json[at] != '\\' || at + 1 >= json.size()) {
-      value.push_back(json[at]);
-      continue;
-    }
-    const char escaped = json[++at];
-    if (escaped == 'n') {
-      value.push_back('\n');
-    } else if (escaped == 'r') {
-      value.push_back('\r');
-    } else if (escaped == 't') {
-      value.push_back('\t');
-    } else if (escaped == 'u' && at + 4 < json.size()) {
-      value.push_back(static_cast<char>(std::stoi(json.substr(at + 1, 4), nullptr, 16)));
-      at += 4;
-    } else {
-      value.push_back(escaped);
-    }
-  }
-  return value;
-}
-
 inline std::vector<LogManagerLine> ReadLogManagerLines(const std::string& path) {
   std::vector<LogManagerLine> lines;
   std::istringstream in(ReadFile(path));
   for (std::string json; std::getline(in, json);) {
-    LogManagerLine line;
-    line.module = JsonString(json, "module");
-    line.text = JsonString(json, "text");
-    line.diagnostic = JsonString(json, "diagnostic");
+    LogManagerLine line{JsonString(json, "module"), -1, JsonString(json, "text"), JsonString(json, "diagnostic"), ""};
     const size_t level = json.find("\"level\":");
     if (level != std::string::npos) line.level = std::stol(json.substr(level + 8));
     const size_t args = json.find("\"args\":");
@@ -60,6 +62,23 @@ inline std::vector<LogManagerLine> ReadLogManagerLines(const std::string& path) 
     lines.push_back(line);
   }
   return lines;
+}
+
+// The insertion strings of each event in the event log file, UTF-8.
+inline std::vector<std::vector<std::string>> ReadEventStrings(const std::string& path) {
+  std::vector<std::vector<std::string>> events;
+  std::istringstream in(ReadFile(path));
+  for (std::string json; std::getline(in, json);) {
+    size_t at = json.find("\"strings\":[");
+    if (at == std::string::npos) continue;
+    std::vector<std::string> strings;
+    for (at += 11; at < json.size() && json[at] == '"';) {
+      strings.push_back(JsonStringAt(json, at));
+      if (at < json.size() && json[at] == ',') ++at;
+    }
+    events.push_back(strings);
+  }
+  return events;
 }
 
 // The registry file a test points KORVEL_REGISTRY at: the log manager writes
@@ -73,6 +92,24 @@ inline std::string TestRegistry(const std::string& log_manager_file, const std::
     text += "\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Zad\\1.0]\r\n\"Message Store\"=\"" + store + "\"\r\n";
   }
   return text;
+}
+
+// A REG_EXPAND_SZ value line: the text's UTF-16LE bytes and terminator.
+inline std::string ExpandStringValue(const std::string& name, const std::string& text) {
+  const std::string bytes = codepage::WideToUtf16Le(codepage::Utf8ToWide(text)) + std::string(2, '\0');
+  std::string line = "\"" + name + "\"=hex(2):";
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    char byte[4];
+    std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", static_cast<unsigned char>(bytes[i]));
+    line += byte;
+  }
+  return line + "\r\n";
+}
+
+// The registration of the extractor's event source.
+inline std::string EventSourceKey(const std::string& event_file, const std::string& category_file) {
+  return "\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\EventLog\\Application\\NorvaneKorvel_QoTm]\r\n" +
+         ExpandStringValue("EventMessageFile", event_file) + ExpandStringValue("CategoryMessageFile", category_file);
 }
 
 #endif  // KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_TESTS_LOG_MANAGER_LINES_H_

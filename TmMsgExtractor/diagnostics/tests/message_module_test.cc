@@ -7,7 +7,7 @@
 
 #include "TmMsgExtractor/diagnostics/event_log_writer.h"
 #include "TmMsgExtractor/diagnostics/system_text.h"
-#include "TmMsgExtractor/diagnostics/tests/event_source_files.h"
+#include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
 #include "korvel/sample/event_messages.h"
 
@@ -31,7 +31,7 @@ class MessageModuleTest : public ::testing::Test {
   static std::wstring Text(const CMessageModule& module, DWORD id, const LPCWSTR* arguments, bool category,
                            HRESULT* result = nullptr) {
     CBstr text(L"stale");
-    HRESULT hr = module.GetMessageText(text, id, arguments, category);
+    const HRESULT hr = module.GetMessageText(text, id, arguments, category);
     if (result != nullptr) *result = hr;
     return text.c_str();
   }
@@ -66,28 +66,21 @@ TEST_F(MessageModuleTest, ADifferentCategoryFileAnswersForCategories) {
   EXPECT_TRUE(CMessageModule(L"NorvaneKorvel_QoTm").HasCategoryModule());
 }
 
-TEST_F(MessageModuleTest, ANameWithADotIsTheMessageFileItself) {
-  CMessageModule module(FromSystemText(folder_ / "categories.mc").c_str());
-  EXPECT_EQ(Text(module, 1, nullptr, false), L"Extraction");
-  module.Unload();
-  HRESULT hr = S_OK;
-  EXPECT_EQ(Text(module, 1, nullptr, false, &hr), L"");
-  EXPECT_EQ(hr, HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE));
-}
-
-TEST_F(MessageModuleTest, AnUnregisteredSourceHasNoMessages) {
-  WriteFile(folder_ / "registry.reg", "Windows Registry Editor Version 5.00\r\n");
-  CMessageModule module(L"NorvaneKorvel_QoTm");
-  EXPECT_FALSE(module.HasMessageModule());
-  EXPECT_FALSE(module.HasCategoryModule());
-  EXPECT_EQ(Text(module, 105, nullptr, false), L"");
-}
-
-TEST_F(MessageModuleTest, ALongMessageGrowsTheBufferUntilItFits) {
+TEST_F(MessageModuleTest, ANameWithADotIsTheFileItselfAndAnUnregisteredSourceHasNoMessages) {
   CMessageModule module(FromSystemText(folder_ / "events.mc").c_str());
-  const std::wstring address(3000, L'a');
+  const std::wstring address(3000, L'a');  // longer than a first buffer
   const LPCWSTR arguments[] = {address.c_str(), nullptr};
   EXPECT_EQ(Text(module, 105, arguments, false), L"\r\nFor more information, click: " + address);
+  module.Unload();
+  HRESULT hr = S_OK;
+  EXPECT_EQ(Text(module, 105, arguments, false, &hr), L"");
+  EXPECT_EQ(hr, HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE));
+
+  WriteFile(folder_ / "registry.reg", "Windows Registry Editor Version 5.00\r\n");
+  CMessageModule unregistered(L"NorvaneKorvel_QoTm");
+  EXPECT_FALSE(unregistered.HasMessageModule());
+  EXPECT_FALSE(unregistered.HasCategoryModule());
+  EXPECT_EQ(Text(unregistered, 105, nullptr, false), L"");
 }
 
 class EventLogWriterTest : public ::testing::Test {
