@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -25,11 +24,10 @@
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
-#include "TmMsgExtractor/tests/msg_reader.h"
 #include "TmMsgExtractor/diagnostics/trace_log.h"
+#include "TmMsgExtractor/tests/msg_reader.h"
 #include "korvel/logmgr/logmgr.h"
 #include "korvel/zad/zad.h"
-#include "platform/com/com_ptr.h"
 #include "platform/com/runtime.h"
 
 // The process's trace log reaches a log manager writing into a folder that
@@ -63,9 +61,9 @@ class ExtractionEnvironment {
 // A message store file of the store's layout, filled by the test.
 class TestStore {
  public:
-  explicit TestStore(const std::string& path) : path_(path) {
-    std::filesystem::remove(path_);
-    if (sqlite3_open(path_.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot make " + path_);
+  explicit TestStore(const std::string& path) {
+    std::filesystem::remove(path);
+    if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot make " + path);
     Sql(R"sql(
       CREATE TABLE MailUser (MailUserID INTEGER PRIMARY KEY, Alias ANY, DisplayName ANY,
                              IsSubscriber INTEGER NOT NULL DEFAULT 1);
@@ -98,16 +96,16 @@ class TestStore {
   // A message of owner 1 in the new-message folder from known sender 2,
   // importance 1, sensitivity 0, delivered 2020-01-02 03:04:05, subject
   // 'Hello'; `columns` replaces any of these with SQL values.
-  void AddMessage(std::int64_t id, std::map<std::string, std::string> columns = {}) {
+  void AddMessage(std::int64_t id, const std::map<std::string, std::string>& columns = {}) {
     std::map<std::string, std::string> values = {
         {"OwnerID", "1"},          {"Folder", "6"},           {"DeliveryTime", "43832.12783564815"},
         {"HasUnknownSender", "0"}, {"SenderID", "2"},          {"SenderAddressType", "NULL"},
         {"SenderEmailAddress", "NULL"}, {"Importance", "1"},   {"Sensitivity", "0"},
         {"Subject", "'Hello'"}};
-    for (auto& [column, value] : columns) values[column] = value;
+    for (const auto& [column, value] : columns) values[column] = value;
     std::string names = "MessageID";
     std::string list = std::to_string(id);
-    for (auto& [column, value] : values) {
+    for (const auto& [column, value] : values) {
       names += ", " + column;
       list += ", " + value;
     }
@@ -121,17 +119,17 @@ class TestStore {
         "')");
   }
 
-  // Makes `method` fail with `hresult` for the object with `object_id`, or
-  // for every object when it is negative.
+  // Makes `method` fail with `hresult` for the object with `object_id`.
   void AddFault(const std::string& method, std::int64_t object_id, std::uint32_t hresult) {
-    Sql("INSERT INTO Fault VALUES ('" + method + "', " + (object_id < 0 ? "NULL" : std::to_string(object_id)) + ", " +
-        std::to_string(hresult) + ")");
+    Sql("INSERT INTO Fault VALUES ('" + method + "', " + std::to_string(object_id) + ", " + std::to_string(hresult) +
+        ")");
   }
 
  private:
-  std::string path_;
   sqlite3* db_ = nullptr;
 };
+
+inline constexpr std::uint32_t kFailure = 0x80004005;
 
 inline void AppendLittleEndian32(std::string& bytes, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
@@ -156,10 +154,7 @@ inline std::string Wave(const std::string& samples, const std::string& between =
 inline std::string Samples(size_t count, unsigned seed = 1) {
   std::string bytes(count, '\0');
   std::uint32_t state = seed * 2654435761u + 1;
-  for (char& byte : bytes) {
-    state = state * 1103515245u + 12345u;
-    byte = static_cast<char>(state >> 16);
-  }
+  for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
   return bytes;
 }
 
@@ -180,14 +175,11 @@ inline bool Holds(const std::vector<std::string>& texts, const std::string& text
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-inline constexpr std::uint32_t kFailure = 0x80004005;
-
-// Every helper test starts with a fresh state, a new store and an empty
-// output folder, and knows which log manager lines are its own.
+// Every helper test starts with a fresh state, a new store and empty output
+// and temporary folders, and knows which log manager lines are its own.
 class ExtractionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ExtractionEnvironment::Get();
     g_ExtractorState = ExtractorState{};
     first_line_ = ReadLogManagerLines(ExtractionEnvironment::Get().ManagerFile()).size();
     setenv("TMPDIR", temp_.path().c_str(), 1);
@@ -218,8 +210,6 @@ class ExtractionTest : public ::testing::Test {
   std::string ReadBackAgainstStore() const {
     return RunMessageReader({"--store", ExtractionEnvironment::Get().StorePath(), output_.path()});
   }
-
-  // No temporary file of the extractor's is left behind.
   bool NoTemporaryFiles() const { return std::filesystem::is_empty(temp_.path()); }
 
   TestStore store_{ExtractionEnvironment::Get().StorePath()};

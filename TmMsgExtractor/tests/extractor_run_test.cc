@@ -2,15 +2,11 @@
 // program and administrators do, and checks its console, its extraction log,
 // the log manager's lines and the exit status the shell sees.
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <regex>
 #include <string>
@@ -30,38 +26,6 @@ struct RunResult {
 std::string BinDir() {
   const char* dir = std::getenv("KORVEL_BIN_DIR");
   return dir != nullptr ? dir : "";
-}
-
-// Runs the program with `arguments` under /bin/sh with KORVEL_REGISTRY set,
-// and reads the status the shell reports.
-RunResult RunInShell(const std::vector<std::string>& arguments, const std::string& registry, rlim_t file_size_limit) {
-  TempFolder output;
-  const std::string console_file = output / "console.txt";
-  std::vector<std::string> words = {"sh", "-c", "\"$0\" \"$@\" > \"$CONSOLE\"; echo \"$?\" > \"$CONSOLE.status\"",
-                                    BinDir() + "/TmMsgExtractor"};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  const pid_t child = fork();
-  if (child == 0) {
-    setenv("KORVEL_REGISTRY", registry.c_str(), 1);
-    setenv("CONSOLE", console_file.c_str(), 1);
-    // A write beyond the limit then fails with EFBIG instead of ending the
-    // process.
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{file_size_limit, file_size_limit};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    execv("/bin/sh", argv.data());
-    _exit(127);
-  }
-  int wait_status = 0;
-  waitpid(child, &wait_status, 0);
-  RunResult result;
-  const std::string status = ReadFile(console_file + ".status");
-  if (!status.empty()) result.shell_status = std::stoi(status);
-  result.console = ReadFile(console_file);
-  return result;
 }
 
 // Runs `statement` on the store with `blob` as ?1; the first column of its
@@ -106,8 +70,18 @@ class ExtractorRunTest : public ::testing::Test {
   }
   void UseRegistry(bool with_store) { WriteFile(registry_, TestRegistry(manager_file_, with_store ? store_ : "")); }
 
-  RunResult Run(const std::vector<std::string>& arguments, rlim_t file_size_limit = RLIM_INFINITY) {
-    return RunInShell(arguments, registry_, file_size_limit);
+  // Runs the program through the shell with the file sizes limited as given
+  // (ignoring the signal, a write beyond the limit fails instead).
+  RunResult Run(const std::vector<std::string>& arguments, const std::string& file_size_limit = "unlimited") {
+    std::string command = "trap '' XFSZ; KORVEL_REGISTRY='" + registry_ + "' prlimit --fsize=" + file_size_limit +
+                          " '" + BinDir() + "/TmMsgExtractor'";
+    for (const std::string& argument : arguments) command += " '" + argument + "'";
+    RunResult result;
+    result.console = ShellOutput(command + "; echo \"exit $?\"");
+    const size_t status = result.console.rfind("exit ");
+    result.shell_status = std::stoi(result.console.substr(status + 5));
+    result.console.resize(status);
+    return result;
   }
 
   std::vector<std::string> ManagerTexts() const {
@@ -169,9 +143,9 @@ TEST_F(ExtractorRunTest, AnUnopenableLogEndsWithMinusThreeBeforeTheFolderCheck) 
   EXPECT_EQ(lines.back().level, 17);
 }
 
-TEST_F(ExtractorRunTest, AMissingStoreOrAFailingSubscriberListEndsWithMinusTwo) {
+TEST_F(ExtractorRunTest, AMissingStoreEndsWithMinusTwo) {
   UseRegistry(false);
-  RunResult run = Run({"-dir", folder_.path(), "-log", log_, "-dom", "example.com"});
+  const RunResult run = Run({"-dir", folder_.path(), "-log", log_, "-dom", "example.com"});
   EXPECT_EQ(run.shell_status, 254);
   EXPECT_TRUE(Contains(ReadFile(log_), "Connecting to Zad...\r\n"
                                        "Failed Loging in to ZAD 0x80040111\r\n"
@@ -182,14 +156,6 @@ TEST_F(ExtractorRunTest, AMissingStoreOrAFailingSubscriberListEndsWithMinusTwo) 
   EXPECT_TRUE(ManagerHolds("m_spZadSession->Logon() returned 0x80040111"));
   EXPECT_TRUE(ManagerHolds("pautoMsgHelper->Run() returned 0x80040111"));
 
-  UseRegistry(true);
-  ASSERT_EQ(Sql(store_, "CREATE TABLE IF NOT EXISTS Fault (Method TEXT NOT NULL, ObjectID INTEGER, HResult INTEGER)"),
-            0);
-  ASSERT_EQ(Sql(store_, "INSERT INTO Fault VALUES ('get_Subscribers', NULL, -2147467259)"), 0);
-  run = Run({"-dir", folder_.path(), "-log", log_});
-  EXPECT_EQ(run.shell_status, 254);
-  EXPECT_TRUE(Contains(ReadFile(log_), "Failed Getting All mail users 0x80004005\r\n"));
-  EXPECT_TRUE(ManagerHolds("spZadMailUsers->get_Subscribers() returned 0x80004005"));
 }
 
 TEST_F(ExtractorRunTest, ARunExtractsEveryMessageItCan) {
@@ -233,7 +199,7 @@ TEST_F(ExtractorRunTest, AMessageFileThatCannotBeWrittenGivesMinusThreeAndTheRun
                            "data...." + std::string(300000, '\x55');
   ASSERT_EQ(Sql(store_, "INSERT INTO AudioStream SELECT MAX(MessageID), 1, ?1 FROM Message", wave), 0);
   ASSERT_EQ(mkdir(output_.c_str(), 0755), 0);
-  const RunResult run = Run({"-dir", output_, "-log", log_, "-dom", "example.com"}, 350000);
+  const RunResult run = Run({"-dir", output_, "-log", log_, "-dom", "example.com"}, "350000");
   EXPECT_EQ(run.shell_status, 253);
   const std::string log = ReadFile(log_);
   EXPECT_TRUE(Contains(log, "Extracting messages for subscriber " + std::to_string(Sql(store_, kSubscriberCount)) +

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,8 @@ class MailboxHelperTest : public ExtractionTest {
   }
 
   // A message whose only attachment is a small canonical WAVE.
-  void AddMessageWithAudio(std::int64_t id, std::map<std::string, std::string> columns = {}) {
-    store_.AddMessage(id, std::move(columns));
+  void AddMessageWithAudio(std::int64_t id, const std::map<std::string, std::string>& columns = {}) {
+    store_.AddMessage(id, columns);
     store_.AddAudio(id, 1, Wave(Samples(100, static_cast<unsigned>(id))));
   }
 
@@ -44,7 +45,6 @@ class MailboxHelperTest : public ExtractionTest {
     const std::string headers = HeadersWithSubject(subject);
     return headers.substr(0, headers.find("\r\n"));
   }
-
 };
 
 TEST_F(MailboxHelperTest, WritesEveryHeaderInOrderFromTheMessagesProperties) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "TmMsgExtractor/Base64.h"
@@ -100,47 +99,6 @@ TEST_F(MimeHelperTest, AWaveOf54BytesMultipleEndsWithAnEmptyLineAndAnEmptyOneIsO
   const std::string empty = WriteMessage(L"amy", "", kBodyHeaders);
   EXPECT_EQ(BodyOf(empty), "\r\n");
   EXPECT_EQ(ReadBackWithEmailPackage({{two_lines, wave}, {empty, ""}}), "");
-}
-
-TEST_F(MimeHelperTest, NamesEachFileAfterTheAliasAndAFreshGuidInTheFolder) {
-  const std::string folder = output_.path();
-  CMimeHelper first;
-  CMimeHelper second;
-  ASSERT_EQ(first.Initialize(CBstr((FromSystemText(folder) + L"/").c_str()), L"bob.smith"), S_OK);
-  ASSERT_EQ(second.Initialize(CBstr(FromSystemText(folder).c_str()), L""), S_OK);
-  const std::string guid = "[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}";
-  const std::string first_path = ToSystemText(first.Path().c_str());
-  EXPECT_TRUE(std::regex_match(first_path, std::regex(folder + "/bob\\.smith_" + guid + "\\.msg"))) << first_path;
-  EXPECT_TRUE(std::regex_match(ToSystemText(second.Path().c_str()), std::regex(folder + "/_" + guid + "\\.msg")));
-  EXPECT_TRUE(Holds(ManagerTexts(), "OutputFile [" + first_path + "]"));
-  EXPECT_EQ(MessageFiles(folder).size(), 2u);
-}
-
-TEST_F(MimeHelperTest, AnUncommittedFileIsDeletedAndACommittedOneKept) {
-  std::string kept;
-  std::string dropped;
-  {
-    CMimeHelper committed;
-    CMimeHelper abandoned;
-    ASSERT_EQ(committed.Initialize(CBstr(output_.path().c_str()), L"amy"), S_OK);
-    ASSERT_EQ(abandoned.Initialize(CBstr(output_.path().c_str()), L"amy"), S_OK);
-    ASSERT_EQ(abandoned.WriteMIMEHeader(L"From", L"x"), S_OK);
-    std::FILE* audio = TempAudio(Wave("ab"));
-    for (const auto& [name, value] : kBodyHeaders) ASSERT_EQ(committed.WriteMIMEHeader(name, value), S_OK);
-    ASSERT_EQ(committed.WriteAudioStream(audio), S_OK);
-    std::fclose(audio);
-    ASSERT_EQ(committed.Commit(), S_OK);
-    EXPECT_EQ(committed.Commit(), E_FAIL);
-    EXPECT_EQ(committed.WriteMIMEHeader(L"From", L"late"), E_FAIL);
-    kept = ToSystemText(committed.Path().c_str());
-    dropped = ToSystemText(abandoned.Path().c_str());
-  }
-  EXPECT_EQ(MessageFiles(output_.path()), std::vector<std::string>{kept});
-  const std::vector<std::string> texts = ManagerTexts();
-  EXPECT_TRUE(Holds(texts, "File " + dropped + " is Not Commited deleting it"));
-  EXPECT_TRUE(Holds(texts, "m_hFile is NULL"));
-  EXPECT_EQ(g_ExtractorState.exitCode, 0);
-  EXPECT_EQ(ReadBackWithEmailPackage({{kept, Wave("ab")}}), "");
 }
 
 TEST_F(MimeHelperTest, AnAliasLeadingOutOfTheFolderFailsLikeARefusedName) {

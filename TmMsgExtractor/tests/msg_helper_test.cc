@@ -107,7 +107,7 @@ TEST_F(MsgHelperTest, AFailedSubscriberIsReportedCountsAsAnErrorAndTheWalkGoesOn
   EXPECT_EQ(ReadBackAgainstStore(), "");
 }
 
-TEST_F(MsgHelperTest, AFailingDisplayNameOrSubscriberListEndsTheRun) {
+TEST_F(MsgHelperTest, AFailingSubscriberListOrDisplayNameEndsTheRun) {
   store_.AddUser(1, "'amy'", "'Amy'");
   store_.AddUser(2, "'bob'", "'Bob'");
   store_.AddUser(3, "'cat'", "'Cat'");
@@ -121,6 +121,12 @@ TEST_F(MsgHelperTest, AFailingDisplayNameOrSubscriberListEndsTheRun) {
   EXPECT_EQ(RunWalk(), static_cast<HRESULT>(0x8000FFFF));
   EXPECT_TRUE(Holds(ManagerTexts(), "spZadMailUserIterator->Next() returned 0x8000ffff"));
   EXPECT_EQ(g_ExtractorState.exitCode, 0);
+
+  store_.Sql("UPDATE Fault SET Method = 'get_Subscribers', ObjectID = NULL");
+  EXPECT_EQ(RunWalk(), static_cast<HRESULT>(0x8000FFFF));
+  EXPECT_EQ(console_, "Connecting to Zad...\nFailed Getting All mail users 0x8000FFFF\n");
+  EXPECT_TRUE(Holds(ManagerTexts(), "spZadMailUsers->get_Subscribers() returned 0x8000ffff"));
+  EXPECT_EQ(g_ExtractorState.exitCode, -2);
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // The message files a test wrote, and their reading back by Python's email
 // package through read_msg_files.py (named by the environment variable
-// MSG_READER), which knows nothing of the extractor's code.
+// MSG_READER), which knows nothing of the extractor's code; and the shell
+// both are run by.
 #ifndef KORVEL_TMMSGEXTRACTOR_TESTS_MSG_READER_H_
 #define KORVEL_TMMSGEXTRACTOR_TESTS_MSG_READER_H_
+
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +24,19 @@ inline std::vector<std::string> MessageFiles(const std::string& folder) {
   return files;
 }
 
+// Runs `command` under /bin/sh; what it writes to standard output and
+// error. `status` (when given) receives the status of the command.
+inline std::string ShellOutput(const std::string& command, int* status = nullptr) {
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return "cannot run " + command;
+  std::string output;
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+  const int wait_status = pclose(pipe);
+  if (status != nullptr) *status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+  return output;
+}
+
 // Runs the reader script with `arguments`; its complaints, or "" when it
 // found nothing wrong.
 inline std::string RunMessageReader(const std::vector<std::string>& arguments) {
@@ -28,15 +44,9 @@ inline std::string RunMessageReader(const std::vector<std::string>& arguments) {
   if (script == nullptr) return "MSG_READER is not set";
   std::string command = std::string("python3 '") + script + "'";
   for (const std::string& argument : arguments) command += " '" + argument + "'";
-  command += " 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return "cannot run python3";
-  std::string output;
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-  const int status = pclose(pipe);
-  if (status != 0 && output.empty()) output = "python3 failed";
-  return status == 0 ? "" : output;
+  int status = -1;
+  const std::string output = ShellOutput(command, &status);
+  return status == 0 ? "" : output.empty() ? "python3 failed" : output;
 }
 
 #endif  // KORVEL_TMMSGEXTRACTOR_TESTS_MSG_READER_H_

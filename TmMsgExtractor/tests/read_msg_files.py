@@ -23,7 +23,6 @@ from collections import defaultdict
 def decoded_body(path, problems):
     with open(path, "rb") as f:
         message = email.message_from_binary_file(f)
-    body = message.get_payload(decode=True)
     name = os.path.basename(path)
     if message.defects:
         problems.append(f"{name}: defects {message.defects}")
@@ -31,22 +30,17 @@ def decoded_body(path, problems):
         problems.append(f"{name}: not one audio/wav part")
     if message["Content-Transfer-Encoding"] != "base64":
         problems.append(f"{name}: not base64")
-    return body
-
-
-def chunks(wave):
-    """(tag, content offset, content length) of each chunk after the WAVE tag."""
-    offset = 12
-    while offset + 8 <= len(wave):
-        tag, length = struct.unpack_from("<4sI", wave, offset)
-        yield tag, offset + 8, length
-        offset += 8 + length + (length & 1)
+    return message.get_payload(decode=True)
 
 
 def data_offset(wave):
-    for tag, start, _ in chunks(wave):
+    """Where the samples of the data chunk start, walking the chunks."""
+    offset = 12
+    while offset + 8 <= len(wave):
+        tag, length = struct.unpack_from("<4sI", wave, offset)
         if tag == b"data":
-            return start
+            return offset + 8
+        offset += 8 + length + (length & 1)
     raise ValueError("no data chunk")
 
 
@@ -66,9 +60,8 @@ def expected_bodies(store):
     """Combined audio of every message with attachments, by owner alias."""
     db = sqlite3.connect(f"file:{store}?mode=ro", uri=True)
     bodies = defaultdict(list)
-    rows = db.execute(
-        "SELECT m.MessageID, u.Alias FROM Message m JOIN MailUser u ON u.MailUserID = m.OwnerID "
-        "WHERE m.Folder IN (6, 13)")
+    rows = db.execute("SELECT m.MessageID, u.Alias FROM Message m JOIN MailUser u ON u.MailUserID = m.OwnerID "
+                      "WHERE m.Folder IN (6, 13)")
     for message_id, alias in rows:
         attachments = [row[0] for row in db.execute(
             "SELECT Data FROM AudioStream WHERE MessageID = ? ORDER BY Seq", (message_id,))]
@@ -80,13 +73,10 @@ def expected_bodies(store):
 def main(arguments):
     problems = []
     if arguments[:1] == ["--store"]:
-        store, folder = arguments[1], arguments[2]
-        bodies = expected_bodies(store)
-        for name in sorted(os.listdir(folder)):
-            if not name.endswith(".msg"):
-                continue
+        bodies = expected_bodies(arguments[1])
+        for name in sorted(n for n in os.listdir(arguments[2]) if n.endswith(".msg")):
             alias = name[:-len(".msg")].rpartition("_")[0]
-            body = decoded_body(os.path.join(folder, name), problems)
+            body = decoded_body(os.path.join(arguments[2], name), problems)
             if body in bodies[alias]:
                 bodies[alias].remove(body)
             else:
@@ -95,10 +85,8 @@ def main(arguments):
         for argument in arguments:
             path, _, wave = argument.partition("=")
             with open(wave, "rb") as f:
-                expected = f.read()
-            body = decoded_body(path, problems)
-            if body != expected:
-                problems.append(f"{os.path.basename(path)}: body differs from {os.path.basename(wave)}")
+                if decoded_body(path, problems) != f.read():
+                    problems.append(f"{os.path.basename(path)}: body differs from {os.path.basename(wave)}")
     for problem in problems:
         print(problem)
     return 1 if problems else 0

@@ -4,8 +4,7 @@
 
 #include <cstdlib>
 #include <string>
-
-#include "TmMsgExtractor/diagnostics/variant.h"
+#include <utility>
 
 namespace {
 
@@ -69,41 +68,6 @@ TEST(CBstr, ExpandsEnvironmentVariables) {
     s.ExpandEnvironment();
     EXPECT_EQ(Text(s), expanded) << text;
   }
-}
-
-TEST(CodePageBuffers, CountTheTerminatorAndNeverOverrun) {
-  char narrow[8];
-  EXPECT_EQ(WideToAnsiBuffer(L"caf\u00E9", narrow, sizeof narrow), 5);
-  EXPECT_STREQ(narrow, "caf\xE9");
-  EXPECT_EQ(WideToAnsiBuffer(L"too long for it", narrow, 4), 0);
-  EXPECT_STREQ(narrow, "too");
-  EXPECT_EQ(WideToAnsiBuffer(L"x", narrow, 0), 0);
-  EXPECT_EQ(WideToAnsiBuffer(L"abc", nullptr, 0), 4);
-  wchar_t wide[4];
-  EXPECT_EQ(AnsiToWideBuffer("abcdef", wide, 4), 0);
-  EXPECT_EQ(std::wstring(wide), L"abc");
-}
-
-TEST(CVariant, IntegersKeepAnIntegerErrorOrBooleanTypeAndTextIsACopy) {
-  CVariant v;
-  v = true;
-  v = static_cast<LONG>(5);
-  EXPECT_EQ(v->vt, VT_BOOL);
-  EXPECT_EQ(v->boolVal, VARIANT_TRUE);
-  v.Receive()->vt = VT_ERROR;
-  v = static_cast<LONG>(-3);
-  EXPECT_EQ(v->vt, VT_ERROR);
-  EXPECT_EQ(v->scode, -3);
-
-  CBstr text(L"alias");
-  v = text;
-  text = L"changed";
-  EXPECT_EQ(std::wstring(v->bstrVal), L"alias");
-  v = static_cast<LONG>(9);
-  EXPECT_EQ(v->vt, VT_I4);
-  v = CBstr();
-  ASSERT_EQ(v->vt, VT_BSTR);
-  ASSERT_NE(v->bstrVal, nullptr);
 }
 
 }  // namespace

@@ -83,27 +83,15 @@ TEST_F(MessageModuleTest, ANameWithADotIsTheFileItselfAndAnUnregisteredSourceHas
   EXPECT_EQ(Text(unregistered, 105, nullptr, false), L"");
 }
 
-class EventLogWriterTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    setenv("KORVEL_REGISTRY", (folder_ / "registry.reg").c_str(), 1);
-    setenv("KORVEL_EVENT_LOG", events_.c_str(), 1);
-  }
-  void TearDown() override { unsetenv("KORVEL_EVENT_LOG"); }
-
-  TempFolder folder_;
-  const std::string events_ = folder_ / "events.jsonl";
-};
-
-TEST_F(EventLogWriterTest, AFailedOpenIsKeptAndFailsEveryReport) {
+TEST_F(MessageModuleTest, AnEventLogWriterThatCouldNotOpenFailsEveryReport) {
   CEventLogWriter nameless(nullptr, nullptr);
   EXPECT_EQ(nameless.LastError(), HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
   EXPECT_EQ(nameless.Report(EVENTLOG_ERROR_TYPE, 0, 100, nullptr, 0, 0, nullptr, nullptr),
             HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE));
-
   setenv("KORVEL_EVENT_LOG", (folder_ / "missing/events.jsonl").c_str(), 1);
   CEventLogWriter writer(L"NorvaneKorvel_QoTm", nullptr);
   EXPECT_EQ(writer.Report(EVENTLOG_ERROR_TYPE, 0, 100, nullptr, 0, 0, nullptr, nullptr), HRESULT_FROM_WIN32(3));
+  unsetenv("KORVEL_EVENT_LOG");
 }
 
 }  // namespace
