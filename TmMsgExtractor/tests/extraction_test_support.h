@@ -23,12 +23,12 @@
 #include "TmMsgExtractor/MsgHelper.h"
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
-#include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
 #include "TmMsgExtractor/diagnostics/trace_log.h"
 #include "TmMsgExtractor/tests/msg_reader.h"
 #include "korvel/logmgr/logmgr.h"
 #include "korvel/zad/zad.h"
 #include "platform/com/runtime.h"
+#include "platform/eventlog/tests/temp_folder.h"
 
 // The process's trace log reaches a log manager writing into a folder that
 // lives as long as the process; the registry there names `StorePath()` as the

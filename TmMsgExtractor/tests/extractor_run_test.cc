@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
-#include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
 #include "TmMsgExtractor/tests/msg_reader.h"
+#include "platform/eventlog/tests/temp_folder.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
 #include "platform/codepage/codepage.h"
+#include "platform/eventlog/tests/temp_folder.h"
 
 // The JSON string whose opening quote is at `at`, unescaped (ASCII escapes
 // only, which is all the tests write); `at` moves past its closing quote.

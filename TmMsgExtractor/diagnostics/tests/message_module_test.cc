@@ -8,8 +8,8 @@
 #include "TmMsgExtractor/diagnostics/event_log_writer.h"
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
-#include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
 #include "korvel/sample/event_messages.h"
+#include "platform/eventlog/tests/temp_folder.h"
 
 namespace {
 

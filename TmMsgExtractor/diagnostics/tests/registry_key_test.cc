@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
+#include "platform/eventlog/tests/temp_folder.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "TmMsgExtractor/diagnostics/method_trace.h"
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
-#include "TmMsgExtractor/diagnostics/tests/temp_folder.h"
 #include "korvel/logmgr/logmgr.h"
 #include "platform/com/runtime.h"
+#include "platform/eventlog/tests/temp_folder.h"
 
 namespace {
 

@@ -8,23 +8,22 @@
 #include <fstream>
 #include <initializer_list>
 #include <string>
-#include <vector>
 
+#include "korvel/sample/sample_server.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/runtime.h"
 #include "platform/com/safearray.h"
 #include "platform/com/stream.h"
+#include "platform/eventlog/tests/temp_folder.h"
 
 namespace {
 
 constexpr char kSchema[] = R"sql(
 CREATE TABLE MailUser (MailUserID INTEGER PRIMARY KEY, Alias ANY, DisplayName ANY,
                        IsSubscriber INTEGER NOT NULL DEFAULT 1);
-CREATE TABLE Message (MessageID INTEGER PRIMARY KEY, OwnerID INTEGER NOT NULL,
-                      Folder INTEGER NOT NULL,
+CREATE TABLE Message (MessageID INTEGER PRIMARY KEY, OwnerID INTEGER NOT NULL, Folder INTEGER NOT NULL,
                       DeliveryTime ANY, HasUnknownSender ANY, SenderID INTEGER,
-                      SenderAddressType ANY, SenderEmailAddress ANY,
-                      Importance ANY, Sensitivity ANY, Subject ANY);
+                      SenderAddressType ANY, SenderEmailAddress ANY, Importance ANY, Sensitivity ANY, Subject ANY);
 CREATE TABLE AudioStream (MessageID INTEGER NOT NULL, Seq INTEGER NOT NULL, Data ANY NOT NULL,
                           PRIMARY KEY (MessageID, Seq));
 )sql";
@@ -57,21 +56,11 @@ struct Bstr {
 class ZadStore : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/zad-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    store_path_ = folder_ + "/MessageStore.sqlite";
-    registry_path_ = folder_ + "/registry.reg";
     PointRegistryAt(store_path_);
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
     korvel::zad::RegisterClasses();
   }
-
-  void TearDown() override {
-    CoUninitialize();
-    std::filesystem::remove_all(folder_);
-  }
+  void TearDown() override { CoUninitialize(); }
 
   void PointRegistryAt(const std::string& store_path) {
     std::ofstream(registry_path_) << "Windows Registry Editor Version 5.00\r\n\r\n"
@@ -83,38 +72,31 @@ class ZadStore : public ::testing::Test {
   void MakeStore(const std::string& sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(store_path_.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    int code = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    std::string message = error != nullptr ? error : "";
-    sqlite3_free(error);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
-    ASSERT_EQ(code, SQLITE_OK) << message;
   }
 
   // Create, Initialize, query, CreateZadSession, Logon: the log-in as the
   // extractor makes it.
-  HRESULT LogOn(ComPtr<IQoZadSession>* session) {
+  static HRESULT LogOn(ComPtr<IQoZadSession>* session) {
     ComPtr<IQoZadComponent> component;
+    ComPtr<IQoZadManager> manager;
     HRESULT hr = CoCreateInstance(UuidOf<QoZadManager>(), nullptr, 0x15, UuidOf<IQoZadComponent>(),
                                   component.ReleaseAndGetVoidAddressOf());
-    if (FAILED(hr)) return hr;
-    hr = component->Initialize(0);
-    if (FAILED(hr)) return hr;
-    ComPtr<IQoZadManager> manager;
-    hr = component.As(&manager);
-    if (FAILED(hr)) return hr;
-    hr = manager->CreateZadSession(session->ReleaseAndGetAddressOf());
-    if (FAILED(hr)) return hr;
-    return (*session)->Logon();
+    if (SUCCEEDED(hr)) hr = component->Initialize(0);
+    if (SUCCEEDED(hr)) hr = component.As(&manager);
+    if (SUCCEEDED(hr)) hr = manager->CreateZadSession(session->ReleaseAndGetAddressOf());
+    return SUCCEEDED(hr) ? (*session)->Logon() : hr;
   }
 
-  // GetDirectory, get_MailUsers, get_Subscribers and the subscriber filter.
-  ComPtr<IQoZadIterator> Subscribers() {
+  // GetDirectory, get_MailUsers, get_Subscribers and the subscriber filter;
+  // the session goes when this returns, the objects stay usable.
+  static ComPtr<IQoZadIterator> Subscribers() {
     ComPtr<IQoZadSession> session;
-    EXPECT_EQ(LogOn(&session), S_OK);
     ComPtr<IQoZadDirectory> directory;
     ComPtr<IQoZadMailUsers> mail_users;
     ComPtr<IQoZadIterator> subscribers;
+    EXPECT_EQ(LogOn(&session), S_OK);
     if (!session) return subscribers;
     EXPECT_EQ(session->GetDirectory(0, directory.ReleaseAndGetAddressOf()), S_OK);
     EXPECT_EQ(directory->get_MailUsers(mail_users.ReleaseAndGetAddressOf()), S_OK);
@@ -122,15 +104,15 @@ class ZadStore : public ::testing::Test {
     Variant one;
     one.v.vt = VT_I2;
     one.v.iVal = 1;
-    EXPECT_EQ(subscribers->SimpleFilter(0x61810002, 1, &one.v), S_OK);
+    EXPECT_EQ(subscribers->SimpleFilter(QOP_IS_SUBSCRIBER, QO_FILTER_EQUAL, &one.v), S_OK);
     return subscribers;
   }
 
   template <typename T>
   static ComPtr<T> Entry(IQoZadIterator* list, bool first, HRESULT expected = S_OK) {
     ComPtr<IUnknown> entry;
-    HRESULT hr = first ? list->First(entry.ReleaseAndGetAddressOf()) : list->Next(entry.ReleaseAndGetAddressOf());
-    EXPECT_EQ(hr, expected);
+    EXPECT_EQ(first ? list->First(entry.ReleaseAndGetAddressOf()) : list->Next(entry.ReleaseAndGetAddressOf()),
+              expected);
     ComPtr<T> typed;
     if (entry) {
       EXPECT_EQ(entry.As(&typed), S_OK);
@@ -138,97 +120,76 @@ class ZadStore : public ::testing::Test {
     return typed;
   }
 
-  // The mail user at a position of the list, walking from First.
-  static ComPtr<IQoZadMailUser> MailUserAt(IQoZadIterator* list, int position) {
-    ComPtr<IQoZadMailUser> user = Entry<IQoZadMailUser>(list, true);
-    for (int i = 0; i < position && user; ++i) user = Entry<IQoZadMailUser>(list, false);
-    return user;
-  }
-
+  // The messages of `user`, of one folder unless `folder` is 0.
   static ComPtr<IQoZadIterator> Messages(IQoZadMailUser* user, LONG folder) {
     ComPtr<IQoZadFolder> inbox;
     ComPtr<IQoZadIterator> messages;
     EXPECT_EQ(user->get_Inbox(inbox.ReleaseAndGetAddressOf()), S_OK);
     EXPECT_EQ(inbox->get_All(messages.ReleaseAndGetAddressOf()), S_OK);
+    Variant value;
+    value.v.vt = VT_I4;
+    value.v.lVal = folder;
     if (folder != 0) {
-      Variant value;
-      value.v.vt = VT_I4;
-      value.v.lVal = folder;
-      EXPECT_EQ(messages->SimpleFilter(QOP_SEARCH_FOLDER, 1, &value.v), S_OK);
+      EXPECT_EQ(messages->SimpleFilter(QOP_SEARCH_FOLDER, QO_FILTER_EQUAL, &value.v), S_OK);
     }
     return messages;
   }
 
-  std::string folder_;
-  std::string store_path_;
-  std::string registry_path_;
+  TempFolder folder_;
+  const std::string store_path_ = folder_ / "MessageStore.sqlite";
+  const std::string registry_path_ = folder_ / "registry.reg";
 };
 
-// GetMany with the given tags (lower bound `lower`); the answer's array.
-void GetMany(IUnknown* object, std::initializer_list<LONG> tags, Variant* values, LONG lower = 0,
-             HRESULT expected = S_OK) {
+// GetMany with `tags` in an array whose lower bound is `lower`; the answer
+// comes with the same bounds.
+template <typename T>
+HRESULT GetMany(T* object, std::initializer_list<LONG> tags, Variant* values, LONG lower = 0) {
   Variant request;
   request.v.vt = VT_ARRAY | VT_VARIANT;
   request.v.parray = SafeArrayCreateVector(VT_VARIANT, lower, static_cast<ULONG>(tags.size()));
-  LONG index = lower;
+  VARIANT* element = static_cast<VARIANT*>(request.v.parray->pvData);
   for (LONG tag : tags) {
-    VARIANT element;
-    VariantInit(&element);
-    element.vt = VT_I4;
-    element.lVal = tag;
-    SafeArrayPutElement(request.v.parray, &index, &element);
-    ++index;
+    element->vt = VT_I4;
+    (element++)->lVal = tag;
   }
-  ComPtr<IQoZadMailUser> user;
-  ComPtr<IQoZadMessage> message;
-  HRESULT hr = E_NOINTERFACE;
-  if (SUCCEEDED(object->QueryInterface(UuidOf<IQoZadMailUser>(), user.ReleaseAndGetVoidAddressOf()))) {
-    hr = user->GetMany(&request.v, &values->v);
-  } else if (SUCCEEDED(object->QueryInterface(UuidOf<IQoZadMessage>(), message.ReleaseAndGetVoidAddressOf()))) {
-    hr = message->GetMany(&request.v, &values->v);
-  }
-  ASSERT_EQ(hr, expected);
+  const HRESULT hr = object->GetMany(&request.v, &values->v);
   if (SUCCEEDED(hr)) {
-    ASSERT_EQ(values->v.vt, VT_ARRAY | VT_VARIANT);
-    LONG bound = 0;
-    SafeArrayGetLBound(values->v.parray, 1, &bound);
-    EXPECT_EQ(bound, lower);
-    SafeArrayGetUBound(values->v.parray, 1, &bound);
-    EXPECT_EQ(bound, lower + static_cast<LONG>(tags.size()) - 1);
+    EXPECT_EQ(values->v.vt, VT_ARRAY | VT_VARIANT);
+    EXPECT_EQ(values->v.parray->rgsabound[0].lLbound, lower);
+    EXPECT_EQ(values->v.parray->rgsabound[0].cElements, tags.size());
   }
+  return hr;
 }
 
 const VARIANT& At(const Variant& values, LONG index) {
   return static_cast<const VARIANT*>(values.v.parray->pvData)[index];
 }
 
-std::wstring AliasOf(IUnknown* user) {
+template <typename T>
+std::wstring AliasOf(T* user) {
   Variant values;
-  GetMany(user, {QOP_ALIAS}, &values);
+  EXPECT_EQ(GetMany(user, {QOP_ALIAS}, &values), S_OK);
   return At(values, 0).vt == VT_BSTR ? At(values, 0).bstrVal : L"<not text>";
 }
 
-LONG FolderOf(IUnknown* message) {
+LONG FolderOf(IQoZadMessage* message) {
   Variant values;
-  GetMany(message, {QOP_SEARCH_FOLDER}, &values);
+  EXPECT_EQ(GetMany(message, {QOP_SEARCH_FOLDER}, &values), S_OK);
   return At(values, 0).lVal;
 }
 
 std::string ReadWholeStream(IQoZadListItem* item) {
   Variant value;
-  EXPECT_EQ(item->get_Item(&value.v), S_OK);
-  if (value.v.vt != VT_UNKNOWN) return "<not an object>";
   ComPtr<IStream> stream;
-  EXPECT_EQ(value.v.punkVal->QueryInterface(UuidOf<IStream>(), stream.ReleaseAndGetVoidAddressOf()), S_OK);
-  stream->Commit(0);
-  ULARGE_INTEGER size{};
-  EXPECT_EQ(stream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_END, &size), S_OK);
-  EXPECT_EQ(stream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_SET, nullptr), S_OK);
-  std::string bytes(size.QuadPart, '\0');
+  EXPECT_EQ(item->get_Item(&value.v), S_OK);
+  if (value.v.vt != VT_UNKNOWN ||
+      FAILED(value.v.punkVal->QueryInterface(UuidOf<IStream>(), stream.ReleaseAndGetVoidAddressOf()))) {
+    return "<not a stream>";
+  }
+  std::string bytes(100, '\0');
   ULONG read = 0;
   EXPECT_EQ(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read), S_OK);
-  EXPECT_EQ(read, bytes.size());
-  return bytes;
+  return bytes.substr(0, read);
 }
 
 TEST_F(ZadStore, AnswersTheExtractorsCallOrder) {
@@ -238,7 +199,6 @@ TEST_F(ZadStore, AnswersTheExtractorsCallOrder) {
   LONG count = -1;
   ASSERT_EQ(subscribers->get_Count(&count), S_OK);
   EXPECT_EQ(count, 2);
-
   ComPtr<IQoZadMailUser> amy = Entry<IQoZadMailUser>(subscribers.Get(), true);
   ASSERT_TRUE(amy);
   EXPECT_EQ(AliasOf(amy.Get()), L"amy");
@@ -251,8 +211,7 @@ TEST_F(ZadStore, AnswersTheExtractorsCallOrder) {
   ASSERT_EQ(messages->get_Count(&count), S_OK);
   EXPECT_EQ(count, 2);
   ComPtr<IQoZadMessage> first = Entry<IQoZadMessage>(messages.Get(), true);
-  ComPtr<IQoZadMessage> second = Entry<IQoZadMessage>(messages.Get(), false);
-  ASSERT_TRUE(first && second);
+  ASSERT_TRUE(first && Entry<IQoZadMessage>(messages.Get(), false));
   EXPECT_EQ(FolderOf(first.Get()), 6);
   Bstr subject;
   ASSERT_EQ(first->get_Subject(&subject.text), S_OK);
@@ -262,13 +221,11 @@ TEST_F(ZadStore, AnswersTheExtractorsCallOrder) {
   Variant saved;
   saved.v.vt = VT_I4;
   saved.v.lVal = QO_SEARCH_FOLDER_SavedVoiceFilter;
-  ASSERT_EQ(messages->SimpleFilter(QOP_SEARCH_FOLDER, 1, &saved.v), S_OK);
+  ASSERT_EQ(messages->SimpleFilter(QOP_SEARCH_FOLDER, QO_FILTER_EQUAL, &saved.v), S_OK);
   ASSERT_EQ(messages->get_Count(&count), S_OK);
   EXPECT_EQ(count, 1);
-  ComPtr<IQoZadMessage> saved_message = Entry<IQoZadMessage>(messages.Get(), true);
-  EXPECT_EQ(FolderOf(saved_message.Get()), 13);
+  EXPECT_EQ(FolderOf(Entry<IQoZadMessage>(messages.Get(), true).Get()), 13);
 
-  // The sender of the first message is mail user 3.
   ComPtr<IQoZadMailUser> sender;
   ASSERT_EQ(first->get_Sender(sender.ReleaseAndGetAddressOf()), S_OK);
   EXPECT_EQ(AliasOf(sender.Get()), L"bob");
@@ -276,8 +233,6 @@ TEST_F(ZadStore, AnswersTheExtractorsCallOrder) {
   // Attachments come in Seq order, each a stream.
   ComPtr<IQoZadAudioList> audio;
   ASSERT_EQ(first->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
-  ASSERT_EQ(audio->get_Count(&count), S_OK);
-  EXPECT_EQ(count, 2);
   ComPtr<IQoZadListItem> item;
   ASSERT_EQ(audio->First(item.ReleaseAndGetAddressOf()), S_OK);
   Bstr key;
@@ -291,7 +246,6 @@ TEST_F(ZadStore, AnswersTheExtractorsCallOrder) {
 
   ComPtr<IQoZadMailUser> bob = Entry<IQoZadMailUser>(subscribers.Get(), false);
   ASSERT_TRUE(bob);
-  EXPECT_EQ(AliasOf(bob.Get()), L"bob");
   Bstr no_name;
   ASSERT_EQ(bob->get_DisplayName(&no_name.text), S_OK);
   EXPECT_EQ(no_name.text, nullptr);
@@ -304,16 +258,15 @@ TEST_F(ZadStore, ValuesKeepTheirPropertysTypeOnlyWhenTheyFit) {
     INSERT INTO MailUser VALUES (1, 42, 'n', 1), (2, 'big', 'n', 70000);
     INSERT INTO Message VALUES
       (10, 1, 6, 40000.75, 1, 2, 'AMIS', x'00ff', 5000000000, 2.5, NULL),
-      (11, 1, 6, 40000, 'yes', NULL, 7, 12, -3, NULL, NULL);
+      (11, 1, 6, 40000, 'yes', 77, 7, 12, -3, NULL, NULL);
   )sql");
-  ComPtr<IQoZadMailUser> user = MailUserAt(Subscribers().Get(), 0);
+  ComPtr<IQoZadMailUser> user = Entry<IQoZadMailUser>(Subscribers().Get(), true);
   ASSERT_TRUE(user);
   Variant user_values;
-  GetMany(user.Get(), {QOP_ALIAS, QOP_IS_SUBSCRIBER, 0x12340003}, &user_values, 1);
+  ASSERT_EQ(GetMany(user.Get(), {QOP_ALIAS, QOP_IS_SUBSCRIBER, 0x12340003}, &user_values, 1), S_OK);
   EXPECT_EQ(At(user_values, 0).vt, VT_I4);  // an alias stored as a number stays a number
   EXPECT_EQ(At(user_values, 0).lVal, 42);
   EXPECT_EQ(At(user_values, 1).vt, VT_I2);
-  EXPECT_EQ(At(user_values, 1).iVal, 1);
   EXPECT_EQ(At(user_values, 2).vt, VT_ERROR);
   EXPECT_EQ(At(user_values, 2).scode, QO_E_NOT_FOUND);
 
@@ -323,114 +276,54 @@ TEST_F(ZadStore, ValuesKeepTheirPropertysTypeOnlyWhenTheyFit) {
   ComPtr<IQoZadMailUser> sender;
   ASSERT_EQ(first->get_Sender(sender.ReleaseAndGetAddressOf()), S_OK);
   Variant sender_values;
-  GetMany(sender.Get(), {QOP_IS_SUBSCRIBER}, &sender_values);
+  ASSERT_EQ(GetMany(sender.Get(), {QOP_IS_SUBSCRIBER}, &sender_values), S_OK);
   EXPECT_EQ(At(sender_values, 0).vt, VT_I4);  // too big for VT_I2
   EXPECT_EQ(At(sender_values, 0).lVal, 70000);
+  EXPECT_EQ(second->get_Sender(sender.ReleaseAndGetAddressOf()), QO_E_NOT_FOUND);  // no mail user 77
+  EXPECT_FALSE(sender);
+
   const std::initializer_list<LONG> six = {QOP_DELIVERY_TIME, QOP_HAS_UNKNOWN_SENDER, QOP_SENDER_ADDRESS_TYPE,
                                            QOP_SENDER_EMAIL_ADDRESS, QOP_IMPORTANCE, QOP_SENSITIVITY};
   Variant values;
-  GetMany(first.Get(), six, &values);
-  EXPECT_EQ(At(values, 0).vt, VT_DATE);
-  EXPECT_EQ(At(values, 0).date, 40000.75);
-  EXPECT_EQ(At(values, 1).vt, VT_BOOL);
-  EXPECT_EQ(At(values, 1).boolVal, VARIANT_TRUE);
-  EXPECT_EQ(At(values, 2).vt, VT_BSTR);
-  EXPECT_STREQ(At(values, 2).bstrVal, L"AMIS");
-  ASSERT_EQ(At(values, 3).vt, VT_ARRAY | VT_UI1);
-  EXPECT_EQ(At(values, 3).parray->rgsabound[0].cElements, 2u);
-  EXPECT_EQ(static_cast<const BYTE*>(At(values, 3).parray->pvData)[1], 0xFF);
-  EXPECT_EQ(At(values, 4).vt, VT_R8);  // beyond 32 bits: not cut short
-  EXPECT_EQ(At(values, 4).dblVal, 5000000000.0);
-  EXPECT_EQ(At(values, 5).vt, VT_R8);
-  EXPECT_EQ(At(values, 5).dblVal, 2.5);
-
   Variant more;
-  GetMany(second.Get(), six, &more);
-  EXPECT_EQ(At(more, 0).vt, VT_I4);  // a whole-number date is an INTEGER, not a date
-  EXPECT_EQ(At(more, 1).vt, VT_BSTR);
-  EXPECT_EQ(At(more, 2).vt, VT_I4);
-  EXPECT_EQ(At(more, 2).lVal, 7);
-  EXPECT_EQ(At(more, 3).vt, VT_I4);
+  ASSERT_EQ(GetMany(first.Get(), six, &values), S_OK);
+  ASSERT_EQ(GetMany(second.Get(), six, &more), S_OK);
+  // A whole-number date is an INTEGER, not a date; beyond 32 bits is not cut short.
+  const VARTYPE types[] = {VT_DATE, VT_BOOL, VT_BSTR, VT_ARRAY | VT_UI1, VT_R8, VT_R8};
+  const VARTYPE more_types[] = {VT_I4, VT_BSTR, VT_I4, VT_I4, VT_I4, VT_EMPTY};
+  for (LONG i = 0; i < 6; ++i) {
+    EXPECT_EQ(At(values, i).vt, types[i]) << i;
+    EXPECT_EQ(At(more, i).vt, more_types[i]) << i;
+  }
+  EXPECT_EQ(At(values, 0).date, 40000.75);
+  EXPECT_EQ(At(values, 1).boolVal, VARIANT_TRUE);
+  EXPECT_STREQ(At(values, 2).bstrVal, L"AMIS");
+  EXPECT_EQ(At(values, 3).parray->rgsabound[0].cElements, 2u);
+  EXPECT_EQ(At(values, 4).dblVal, 5000000000.0);
   EXPECT_EQ(At(more, 4).lVal, -3);
-  EXPECT_EQ(At(more, 5).vt, VT_EMPTY);
 }
 
-TEST_F(ZadStore, GetManyRefusesARequestOfTheWrongShape) {
+TEST_F(ZadStore, GetManyRefusesARequestOfTheWrongShapeAndStreamsTheirOwnBytesOnly) {
   MakeStore(std::string(kSchema) + kSampleRows);
-  ComPtr<IQoZadMailUser> user = MailUserAt(Subscribers().Get(), 0);
+  ComPtr<IQoZadMailUser> user = Entry<IQoZadMailUser>(Subscribers().Get(), true);
   ASSERT_TRUE(user);
   Variant values;
-  Variant not_array;
-  not_array.v.vt = VT_I4;
-  not_array.v.lVal = QOP_ALIAS;
-  EXPECT_EQ(user->GetMany(&not_array.v, &values.v), E_INVALIDARG);
-  Variant bytes;
-  bytes.v.vt = VT_ARRAY | VT_UI1;
-  bytes.v.parray = SafeArrayCreateVector(VT_UI1, 0, 4);
-  EXPECT_EQ(user->GetMany(&bytes.v, &values.v), E_INVALIDARG);
-  GetMany(user.Get(), {}, &values);  // no tags, no values
-  Variant text_tag;
-  text_tag.v.vt = VT_ARRAY | VT_VARIANT;
-  text_tag.v.parray = SafeArrayCreateVector(VT_VARIANT, 0, 1);
-  static_cast<VARIANT*>(text_tag.v.parray->pvData)[0].vt = VT_BSTR;
-  Variant fresh;
-  EXPECT_EQ(user->GetMany(&text_tag.v, &fresh.v), E_INVALIDARG);
-  EXPECT_EQ(fresh.v.vt, VT_EMPTY);
-  EXPECT_EQ(user->GetMany(nullptr, &fresh.v), E_POINTER);
-}
+  Variant request;
+  request.v.vt = VT_I4;
+  EXPECT_EQ(user->GetMany(&request.v, &values.v), E_INVALIDARG);
+  VariantClear(&request.v);
+  request.v.vt = VT_ARRAY | VT_VARIANT;
+  request.v.parray = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+  static_cast<VARIANT*>(request.v.parray->pvData)[0].vt = VT_BSTR;  // a tag that is no number
+  EXPECT_EQ(user->GetMany(&request.v, &values.v), E_INVALIDARG);
+  EXPECT_EQ(values.v.vt, VT_EMPTY);
+  EXPECT_EQ(user->GetMany(nullptr, &values.v), E_POINTER);
+  EXPECT_EQ(GetMany(user.Get(), {}, &values), S_OK);
 
-TEST_F(ZadStore, SenderNeedsAKnownSenderId) {
-  MakeStore(std::string(kSchema) + kSampleRows + "INSERT INTO Message VALUES (15, 3, 6, NULL, 0, 77, NULL, NULL, NULL, NULL, NULL);");
-  ComPtr<IQoZadMailUser> bob = MailUserAt(Subscribers().Get(), 1);
-  ASSERT_TRUE(bob);
-  ComPtr<IQoZadIterator> messages = Messages(bob.Get(), 0);
-  ComPtr<IQoZadMessage> known = Entry<IQoZadMessage>(messages.Get(), true);
-  ComPtr<IQoZadMessage> nobody = Entry<IQoZadMessage>(messages.Get(), false);
-  ComPtr<IQoZadMailUser> sender;
-  ASSERT_EQ(known->get_Sender(sender.ReleaseAndGetAddressOf()), S_OK);
-  EXPECT_EQ(AliasOf(sender.Get()), L"amy");
-  EXPECT_EQ(nobody->get_Sender(sender.ReleaseAndGetAddressOf()), QO_E_NOT_FOUND);
-  EXPECT_FALSE(sender);
-
-  ComPtr<IQoZadMailUser> amy = MailUserAt(Subscribers().Get(), 0);
-  ComPtr<IQoZadIterator> saved = Messages(amy.Get(), QO_SEARCH_FOLDER_SavedVoiceFilter);
-  ComPtr<IQoZadMessage> unknown = Entry<IQoZadMessage>(saved.Get(), true);
-  EXPECT_EQ(unknown->get_Sender(sender.ReleaseAndGetAddressOf()), QO_E_NOT_FOUND);
-}
-
-TEST_F(ZadStore, AudioDataThatIsNoBlobComesAsAPlainValue) {
-  MakeStore(std::string(kSchema) + R"sql(
-    INSERT INTO MailUser VALUES (1, 'a', 'A', 1);
-    INSERT INTO Message VALUES (10, 1, 6, NULL, 0, NULL, NULL, NULL, NULL, NULL, NULL);
-    INSERT INTO AudioStream VALUES (10, 'z', 'not audio'), (10, 1, 17);
-  )sql");
-  ComPtr<IQoZadMailUser> user = MailUserAt(Subscribers().Get(), 0);
   ComPtr<IQoZadMessage> message = Entry<IQoZadMessage>(Messages(user.Get(), 6).Get(), true);
   ComPtr<IQoZadAudioList> audio;
-  ASSERT_EQ(message->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
   ComPtr<IQoZadListItem> item;
-  ASSERT_EQ(audio->First(item.ReleaseAndGetAddressOf()), S_OK);
-  Variant value;
-  ASSERT_EQ(item->get_Item(&value.v), S_OK);
-  EXPECT_EQ(value.v.vt, VT_I4);
-  EXPECT_EQ(value.v.lVal, 17);
-  ASSERT_EQ(audio->Next(item.ReleaseAndGetAddressOf()), S_OK);  // a text Seq sorts after numbers
-  Bstr key;
-  ASSERT_EQ(item->get_Key(&key.text), S_OK);
-  EXPECT_STREQ(key.text, L"z");
-  Variant text;
-  ASSERT_EQ(item->get_Item(&text.v), S_OK);
-  EXPECT_EQ(text.v.vt, VT_BSTR);
-  EXPECT_STREQ(text.v.bstrVal, L"not audio");
-}
-
-TEST_F(ZadStore, AnAttachmentStreamReadsItsOwnBytesOnlyAndRefusesWrites) {
-  MakeStore(std::string(kSchema) + kSampleRows);
-  ComPtr<IQoZadMailUser> user = MailUserAt(Subscribers().Get(), 0);
-  ComPtr<IQoZadMessage> message = Entry<IQoZadMessage>(Messages(user.Get(), 6).Get(), true);
-  ComPtr<IQoZadAudioList> audio;
   ASSERT_EQ(message->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
-  ComPtr<IQoZadListItem> item;
   ASSERT_EQ(audio->First(item.ReleaseAndGetAddressOf()), S_OK);
   Variant value;
   ASSERT_EQ(item->get_Item(&value.v), S_OK);
@@ -444,7 +337,6 @@ TEST_F(ZadStore, AnAttachmentStreamReadsItsOwnBytesOnlyAndRefusesWrites) {
   EXPECT_EQ(std::string(bytes, read), "ST");
   EXPECT_EQ(stream->Seek(LARGE_INTEGER{-9}, STREAM_SEEK_END, &position), STG_E_INVALIDFUNCTION);
   ASSERT_EQ(stream->Seek(LARGE_INTEGER{10}, STREAM_SEEK_CUR, &position), S_OK);
-  EXPECT_EQ(position.QuadPart, 15u);
   ASSERT_EQ(stream->Read(bytes, sizeof bytes, &read), S_OK);
   EXPECT_EQ(read, 0u);
   EXPECT_EQ(stream->Write("x", 1, &read), STG_E_ACCESSDENIED);
@@ -458,17 +350,18 @@ TEST_F(ZadStore, FiltersAndIterationFollowTheirRules) {
   Variant one;
   one.v.vt = VT_I2;
   one.v.iVal = 1;
-  EXPECT_EQ(subscribers->SimpleFilter(0x61810002, 1, &one.v), E_UNEXPECTED);  // one filter at a time
+  EXPECT_EQ(subscribers->SimpleFilter(QOP_IS_SUBSCRIBER, 1, &one.v), E_UNEXPECTED);  // one filter at a time
   ASSERT_EQ(subscribers->SetFilter(nullptr), S_OK);
   EXPECT_EQ(subscribers->SimpleFilter(QOP_SEARCH_FOLDER, 1, &one.v), E_INVALIDARG);
-  EXPECT_EQ(subscribers->SimpleFilter(0x61810002, 2, &one.v), E_INVALIDARG);
+  EXPECT_EQ(subscribers->SimpleFilter(QOP_IS_SUBSCRIBER, 2, &one.v), E_INVALIDARG);
   EXPECT_EQ(subscribers->Next(&entry), E_UNEXPECTED);
   EXPECT_EQ(subscribers->SetFilter(subscribers.Get()), E_INVALIDARG);
   LONG count = 0;
   ASSERT_EQ(subscribers->get_Count(&count), S_OK);
   EXPECT_EQ(count, 3);  // no filter: every mail user
 
-  ComPtr<IQoZadMailUser> bob = MailUserAt(subscribers.Get(), 2);
+  ComPtr<IQoZadMailUser> bob = Entry<IQoZadMailUser>(subscribers.Get(), true);
+  for (int i = 0; i < 2 && bob; ++i) bob = Entry<IQoZadMailUser>(subscribers.Get(), false);
   ASSERT_TRUE(bob);
   ComPtr<IQoZadIterator> none = Messages(bob.Get(), QO_SEARCH_FOLDER_SavedVoiceFilter);
   ASSERT_EQ(none->get_Count(&count), S_OK);
@@ -477,28 +370,28 @@ TEST_F(ZadStore, FiltersAndIterationFollowTheirRules) {
   EXPECT_EQ(entry, nullptr);
 }
 
-TEST_F(ZadStore, LogonNeedsAStoreAndNeverMakesOne) {
+TEST_F(ZadStore, LogonNeedsAWholeStoreAndNeverMakesOne) {
   ComPtr<IQoZadSession> session;
   EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);  // the file does not exist
   EXPECT_FALSE(std::filesystem::exists(store_path_));
   ComPtr<IQoZadDirectory> directory;
   EXPECT_EQ(session->GetDirectory(0, directory.ReleaseAndGetAddressOf()), E_UNEXPECTED);
-
   std::ofstream(store_path_) << "plain text, not a database";
   EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);
-
   std::filesystem::remove(store_path_);
   MakeStore("CREATE TABLE MailUser (MailUserID INTEGER PRIMARY KEY, Alias ANY);");
   EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);
-
   std::filesystem::remove(store_path_);
   MakeStore(kSchema);
   EXPECT_EQ(LogOn(&session), S_OK);
-
   PointRegistryAt("");
   EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);
-  std::ofstream(registry_path_) << "Windows Registry Editor Version 5.00\r\n";
-  EXPECT_EQ(LogOn(&session), QO_E_LOGON_FAILED);
+
+  PointRegistryAt(store_path_);
+  MakeStore(R"sql(CREATE TABLE Fault (Method TEXT NOT NULL, ObjectID INTEGER, HResult INTEGER NOT NULL);
+                  INSERT INTO Fault VALUES ('Logon', NULL, -2147221231);)sql");
+  EXPECT_EQ(LogOn(&session), MakeHresult(0x80040111));
+  EXPECT_EQ(session->GetDirectory(0, directory.ReleaseAndGetAddressOf()), E_UNEXPECTED);
 }
 
 TEST_F(ZadStore, FaultRowsFailExactlyTheNamedMethodOfTheNamedObject) {
@@ -515,23 +408,20 @@ TEST_F(ZadStore, FaultRowsFailExactlyTheNamedMethodOfTheNamedObject) {
   ComPtr<IQoZadIterator> subscribers = Subscribers();
   ComPtr<IQoZadMailUser> amy = Entry<IQoZadMailUser>(subscribers.Get(), true);
   ASSERT_TRUE(amy);
-  ComPtr<IQoZadFolder> inbox;
-  EXPECT_EQ(amy->get_Inbox(inbox.ReleaseAndGetAddressOf()), S_OK);
-
   ComPtr<IQoZadIterator> messages = Messages(amy.Get(), QO_SEARCH_FOLDER_NewVoiceFilter);
   ComPtr<IQoZadMessage> ten = Entry<IQoZadMessage>(messages.Get(), true);
   ComPtr<IQoZadMessage> twelve = Entry<IQoZadMessage>(messages.Get(), false);
   Variant values;
-  GetMany(ten.Get(), {QOP_IMPORTANCE}, &values);
+  EXPECT_EQ(GetMany(ten.Get(), {QOP_IMPORTANCE}, &values), S_OK);
   Variant refused;
-  GetMany(twelve.Get(), {QOP_IMPORTANCE}, &refused, 0, E_INVALIDARG);
+  EXPECT_EQ(GetMany(twelve.Get(), {QOP_IMPORTANCE}, &refused), E_INVALIDARG);
   EXPECT_EQ(refused.v.vt, VT_EMPTY);
   Bstr subject;
   EXPECT_EQ(ten->get_Subject(&subject.text), S_OK);
 
   ComPtr<IQoZadAudioList> audio;
-  ASSERT_EQ(ten->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
   ComPtr<IQoZadListItem> item;
+  ASSERT_EQ(ten->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
   ASSERT_EQ(audio->First(item.ReleaseAndGetAddressOf()), S_OK);
   Variant data;
   EXPECT_EQ(item->get_Item(&data.v), E_FAIL);
@@ -542,34 +432,56 @@ TEST_F(ZadStore, FaultRowsFailExactlyTheNamedMethodOfTheNamedObject) {
   ComPtr<IUnknown> next;
   EXPECT_EQ(subscribers->Next(next.ReleaseAndGetAddressOf()), E_UNEXPECTED);
   EXPECT_FALSE(next);
-
-  // The subscriber met on another way still fails get_Inbox.
+  // The subscriber met another way still fails get_Inbox; amy does not.
   ComPtr<IQoZadMailUser> bob;
+  ComPtr<IQoZadFolder> inbox;
   ASSERT_EQ(ten->get_Sender(bob.ReleaseAndGetAddressOf()), S_OK);
   EXPECT_EQ(bob->get_Inbox(inbox.ReleaseAndGetAddressOf()), E_FAIL);
   EXPECT_FALSE(inbox);
+  EXPECT_EQ(amy->get_Inbox(inbox.ReleaseAndGetAddressOf()), S_OK);
 }
 
-TEST_F(ZadStore, FaultOnLogonEndsTheLogIn) {
-  MakeStore(std::string(kSchema) + R"sql(
-    CREATE TABLE Fault (Method TEXT NOT NULL, ObjectID INTEGER, HResult INTEGER NOT NULL);
-    INSERT INTO Fault VALUES ('Logon', NULL, -2147221231);
-  )sql");
-  ComPtr<IQoZadSession> session;
-  EXPECT_EQ(LogOn(&session), MakeHresult(0x80040111));
-  ComPtr<IQoZadDirectory> directory;
-  EXPECT_EQ(session->GetDirectory(0, directory.ReleaseAndGetAddressOf()), E_UNEXPECTED);
-}
-
-TEST_F(ZadStore, ObjectsOutliveTheirSession) {
-  MakeStore(std::string(kSchema) + kSampleRows);
-  ComPtr<IQoZadMailUser> amy;
-  {
-    ComPtr<IQoZadIterator> subscribers = Subscribers();
-    amy = MailUserAt(subscribers.Get(), 0);
+// Against a whole sample server as korvel-sample writes it: every mail user,
+// message and attachment it reports is reached in the extractor's order.
+TEST_F(ZadStore, ReachesEveryObjectOfASampleServer) {
+  korvel_sample::SampleOptions options;
+  options.dir = folder_ / "server";
+  korvel_sample::SampleReport report;
+  const korvel_sample::Status status = korvel_sample::WriteSampleServer(options, &report);
+  ASSERT_TRUE(status.ok()) << status.message();
+  setenv("KORVEL_REGISTRY", (options.dir / korvel_sample::kRegistryFile).c_str(), 1);
+  ComPtr<IQoZadIterator> users = Subscribers();
+  ASSERT_TRUE(users);
+  ASSERT_EQ(users->SetFilter(nullptr), S_OK);  // so that every owner's messages are counted
+  LONG user_count = 0;
+  ASSERT_EQ(users->get_Count(&user_count), S_OK);
+  EXPECT_EQ(user_count, report.mail_users);
+  int messages = 0;
+  int attachments = 0;
+  ComPtr<IUnknown> entry;
+  for (HRESULT hr = users->First(entry.ReleaseAndGetAddressOf()); hr == S_OK;
+       hr = users->Next(entry.ReleaseAndGetAddressOf())) {
+    ComPtr<IQoZadMailUser> user;
+    ASSERT_EQ(entry.As(&user), S_OK);
+    for (LONG folder : {QO_SEARCH_FOLDER_NewVoiceFilter, QO_SEARCH_FOLDER_SavedVoiceFilter}) {
+      ComPtr<IQoZadIterator> list = Messages(user.Get(), folder);
+      ComPtr<IUnknown> message_entry;
+      for (HRESULT step = list->First(message_entry.ReleaseAndGetAddressOf()); step == S_OK;
+           step = list->Next(message_entry.ReleaseAndGetAddressOf()), ++messages) {
+        ComPtr<IQoZadMessage> message;
+        ComPtr<IQoZadAudioList> audio;
+        ASSERT_EQ(message_entry.As(&message), S_OK);
+        ASSERT_EQ(message->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
+        ComPtr<IQoZadListItem> item;
+        for (HRESULT next = audio->First(item.ReleaseAndGetAddressOf()); next == S_OK;
+             next = audio->Next(item.ReleaseAndGetAddressOf()), ++attachments) {
+          EXPECT_EQ(ReadWholeStream(item.Get()).substr(0, 4), "RIFF");
+        }
+      }
+    }
   }
-  ASSERT_TRUE(amy);
-  EXPECT_EQ(AliasOf(amy.Get()), L"amy");
+  EXPECT_EQ(messages, report.messages);
+  EXPECT_EQ(attachments, report.attachments);
 }
 
 }  // namespace

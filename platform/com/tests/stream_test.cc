@@ -1,14 +1,11 @@
 #include "platform/com/stream.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/com/com_ptr.h"
+#include "platform/eventlog/tests/temp_folder.h"
 
 namespace {
 
@@ -78,20 +75,12 @@ TEST(MemoryStream, WritingPastTheEndFillsTheGapWithZeros) {
 
 class FileStreamTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/com-stream-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
-  std::string folder_;
+  TempFolder folder_;
 };
 
 TEST_F(FileStreamTest, SeeksAndReadsAtTheEdges) {
-  std::string path = folder_ + "/ten.bin";
-  std::ofstream(path, std::ios::binary) << "0123456789";
+  const std::string path = folder_ / "ten.bin";
+  WriteFile(path, "0123456789");
   ComPtr<IStream> stream;
   ASSERT_EQ(CreateStreamOnFile(path, STGM_READ, stream.ReleaseAndGetAddressOf()), S_OK);
   CheckSeekAndReadEdges(stream.Get());
@@ -101,7 +90,7 @@ TEST_F(FileStreamTest, SeeksAndReadsAtTheEdges) {
 }
 
 TEST_F(FileStreamTest, CreatesWritesAndReadsBack) {
-  std::string path = folder_ + "/new.bin";
+  const std::string path = folder_ / "new.bin";
   ComPtr<IStream> stream;
   ASSERT_EQ(CreateStreamOnFile(path, STGM_READWRITE | STGM_CREATE, stream.ReleaseAndGetAddressOf()), S_OK);
   ULONG written = 0;
@@ -110,17 +99,15 @@ TEST_F(FileStreamTest, CreatesWritesAndReadsBack) {
   ASSERT_EQ(stream->Write("\x04\0\0\0", 4, &written), S_OK);
   EXPECT_EQ(stream->Commit(STGC_DEFAULT), S_OK);
   stream.Reset();
-  std::ifstream in(path, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(content, std::string("RIFF\x04\0\0\0WAVE", 12));
+  EXPECT_EQ(ReadFile(path), std::string("RIFF\x04\0\0\0WAVE", 12));
 }
 
 TEST_F(FileStreamTest, ReportsMissingFilesAndFolders) {
   ComPtr<IStream> stream;
-  EXPECT_EQ(CreateStreamOnFile(folder_ + "/absent.bin", STGM_READ, stream.ReleaseAndGetAddressOf()),
+  EXPECT_EQ(CreateStreamOnFile(folder_ / "absent.bin", STGM_READ, stream.ReleaseAndGetAddressOf()),
             STG_E_FILENOTFOUND);
-  EXPECT_EQ(CreateStreamOnFile(folder_, STGM_READ, stream.ReleaseAndGetAddressOf()), STG_E_ACCESSDENIED);
-  EXPECT_EQ(CreateStreamOnFile(folder_ + "/x", STGM_READ | STGM_CREATE, stream.ReleaseAndGetAddressOf()),
+  EXPECT_EQ(CreateStreamOnFile(folder_.path(), STGM_READ, stream.ReleaseAndGetAddressOf()), STG_E_ACCESSDENIED);
+  EXPECT_EQ(CreateStreamOnFile(folder_ / "x", STGM_READ | STGM_CREATE, stream.ReleaseAndGetAddressOf()),
             STG_E_INVALIDFLAG);
   EXPECT_FALSE(stream);
 }

@@ -1,4 +1,6 @@
-// A temporary folder for one test, removed with everything in it afterwards.
+// A temporary folder for one test, removed with everything in it afterwards,
+// and the small file helpers the tests of the platform and of the programs
+// above it share.
 #ifndef KORVEL_PLATFORM_EVENTLOG_TESTS_TEMP_FOLDER_H_
 #define KORVEL_PLATFORM_EVENTLOG_TESTS_TEMP_FOLDER_H_
 
@@ -13,7 +15,7 @@ class TempFolder {
  public:
   TempFolder() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/eventlog-test-XXXXXX";
+    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/korvel-test-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
@@ -24,6 +26,7 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
+  const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
  private:
