@@ -8,7 +8,7 @@ KORVEL_BUILD="$KORVEL_ROOT/build"
 KORVEL_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
-  unixodbc unixodbc-dev libsqliteodbc
+  unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
   libsqlite3-dev sqlite3 libdw-dev python3
   googletest libgtest-dev libbenchmark-dev time
   fonts-ipafont-gothic

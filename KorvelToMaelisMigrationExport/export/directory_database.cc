@@ -7,20 +7,33 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+#include "KorvelToMaelisMigrationExport/export/cell_text.h"
 #include "KorvelToMaelisMigrationExport/export/error_numbers.h"
+#include "KorvelToMaelisMigrationExport/export/odbc_row_reader.h"
 
 namespace export_engine {
 namespace {
 
 constexpr QLatin1StringView kSqlitePrefix("sqlite:");
 
+// How long a server may take to accept the log-in and to answer a statement:
+// the waits the kit always had over ADO (15 and 30 seconds). A server that
+// stops answering then fails the start-up or the query instead of holding the
+// program forever, where the ODBC driver honours them.
+constexpr int kLoginTimeoutSeconds = 15;
+constexpr int kQueryTimeoutSeconds = 30;
+
 QString NewConnectionName() {
   static std::atomic<int> next{0};
   return QStringLiteral("KorvelDb-%1").arg(next++);
 }
 
+// The engine's or the driver manager's own words, on one line: a log line
+// must not break apart. Qt's summary ("Unable to connect") only when they are
+// missing.
 QString ErrorText(const QSqlError& error) {
-  QString text = error.text().trimmed();
+  QString text = error.databaseText().simplified();
+  if (text.isEmpty()) text = error.driverText().simplified();
   return text.isEmpty() ? QStringLiteral("Unspecified error") : text;
 }
 
@@ -47,7 +60,9 @@ Status DirectoryDatabase::Open(const QString& connect_string) {
   } else {
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connection_name_);
     db_.setDatabaseName(connect_string);
-    db_.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
+    db_.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY;SQL_ATTR_LOGIN_TIMEOUT=%1")
+                              .arg(kLoginTimeoutSeconds));
+    reads_odbc_ = true;
   }
   if (!db_.isValid()) return DatabaseFailure(ErrorText(db_.lastError()));
   if (!db_.open()) return DatabaseFailure(ErrorText(db_.lastError()));
@@ -58,6 +73,7 @@ void DirectoryDatabase::Close() {
   prepared_.clear();
   in_read_group_ = false;
   groups_reads_ = false;
+  reads_odbc_ = false;
   if (!db_.isValid()) return;
   db_.close();
   db_ = QSqlDatabase();
@@ -89,6 +105,9 @@ Status DirectoryDatabase::Select(QStringView sql, const QStringList& bound_value
       prepared_.erase(text);
       return failure;
     }
+    if (void* statement = reads_odbc_ ? OdbcStatementHandle(*query) : nullptr) {
+      SetOdbcQueryTimeout(statement, kQueryTimeoutSeconds);
+    }
   }
   for (int i = 0; i < bound_values.size(); ++i) query->bindValue(i, bound_values[i]);
   if (!query->exec()) {
@@ -103,12 +122,25 @@ Status DirectoryDatabase::Select(QStringView sql, const QStringList& bound_value
   for (int i = 0; i < record.count(); ++i) columns << record.fieldName(i);
   result->Reset(columns);
   const int column_count = record.count();
-  while (query->next()) {
-    for (int i = 0; i < column_count; ++i) {
-      if (query->isNull(i)) {
-        result->AppendNullCell();
-      } else {
-        result->AppendCell(query->value(i).toString());
+  if (void* statement = reads_odbc_ ? OdbcStatementHandle(*query) : nullptr) {
+    OdbcRowReader reader(statement, column_count);
+    QString read_failure;
+    while (query->next()) {
+      if (reader.AppendRow(result, &read_failure)) continue;
+      result->Reset({});
+      query->finish();
+      prepared_.erase(text);
+      return DatabaseFailure(read_failure.simplified().isEmpty() ? QStringLiteral("Unspecified error")
+                                                                 : read_failure.simplified());
+    }
+  } else {
+    while (query->next()) {
+      for (int i = 0; i < column_count; ++i) {
+        if (query->isNull(i)) {
+          result->AppendNullCell();
+        } else {
+          result->AppendCell(CellText(query->value(i)));
+        }
       }
     }
   }

@@ -1,7 +1,9 @@
 // The connection to the server's directory database, which the export only
 // reads. "sqlite:PATH" opens an SQLite file; any other connect string goes to
 // ODBC. Either way the database is opened read-only and never created: a
-// missing SQLite file fails to open.
+// missing SQLite file fails to open. ODBC drivers may take read-only as a mere
+// hint (the SQLite and PostgreSQL ones do); the export sends nothing but its
+// fixed SELECT queries (directory_queries.h) either way.
 #ifndef KORVEL_EXPORT_EXPORT_DIRECTORY_DATABASE_H_
 #define KORVEL_EXPORT_EXPORT_DIRECTORY_DATABASE_H_
 
@@ -53,6 +55,10 @@ class DirectoryDatabase {
   QString connection_name_;
   QSqlDatabase db_;
   bool groups_reads_ = false;
+  // Values are read as the ODBC driver's text rather than through QtSql's
+  // typed fetch (odbc_row_reader.h); other drivers' typed values go through
+  // CellText (cell_text.h).
+  bool reads_odbc_ = false;
   bool in_read_group_ = false;
   // Prepared once per text and run again with new values: a run sends the
   // same few queries for every subscriber.

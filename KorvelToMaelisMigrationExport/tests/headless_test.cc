@@ -138,6 +138,24 @@ TEST_F(HeadlessTest, ADatabaseThatCannotBeOpenedEndsStartUpWithStatusTwo) {
   EXPECT_EQ(with_option.exit_code, 0) << with_option.err.toStdString();
 }
 
+// The built-in connect string names the "SQL Server" driver; a machine whose
+// driver manager has no driver of that name cannot open the database.
+TEST_F(HeadlessTest, AnUnregisteredOdbcDriverEndsStartUpWithTheDriverManagersWords) {
+  QDir().mkpath(work_.File("odbc"));
+  WriteBytes(work_.File("odbc/odbcinst.ini"), "");
+  WriteBytes(work_.File("odbc/odbc.ini"), "");
+  environment_.insert("ODBCSYSINI", work_.File("odbc"));
+  environment_.remove("ODBCINSTINI");
+  environment_.remove("ODBCINI");
+  environment_.remove("KORVEL_DB_CONNECT");
+  const Finished run = Run({"--headless", "--output", output_});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.err,
+            "Could not open database.  Make sure you're running Korvel 4.0(1) or later on the box. [OK] OK\n"
+            "[unixODBC][Driver Manager]Can't open lib 'SQL Server' : file not found\n");
+  EXPECT_TRUE(run.out.isEmpty());
+}
+
 TEST_F(HeadlessTest, BadUsageGivesStatus64AndTheUsage) {
   for (const QStringList& arguments :
        {QStringList{"--headless", "--bogus"}, QStringList{"--headless", "--output"}, QStringList{"--headless=yes"},

@@ -37,9 +37,10 @@ export_engine::ExportRequest ExportRunTest::Request(std::vector<DataItemEntry> e
   return request;
 }
 
-export_engine::RunResult ExportRunTest::Run(const export_engine::ExportRequest& request) {
+export_engine::RunResult ExportRunTest::Run(const export_engine::ExportRequest& request,
+                                            const QString& connect_string) {
   export_engine::TableCache tables;
-  EXPECT_TRUE(tables.OpenDirectoryTables(directory_.connect_string()))
+  EXPECT_TRUE(tables.OpenDirectoryTables(connect_string.isEmpty() ? directory_.connect_string() : connect_string))
       << tables.last_failure().description().toStdString();
   std::int64_t count = 0;
   EXPECT_TRUE(export_engine::CountExportedSubscribers(tables.database(), &count).ok());

@@ -27,7 +27,10 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
   bool Ask(const export_engine::Prompt& prompt) override;
   void ShowRunning(bool running) override { running_changes.push_back(running); }
   void SetProgressRange(int) override {}  // the run never sets it
-  void SetProgress(int value) override { progress.push_back(value); }
+  void SetProgress(int value) override {
+    progress.push_back(value);
+    if (on_progress) on_progress(value);
+  }
   void Yield() override {
     if (on_yield) on_yield();
   }
@@ -45,6 +48,7 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
   std::map<int, bool> answers;
   QMap<QString, QString> registry;  // "key|value name" -> text
   std::function<void()> on_yield;
+  std::function<void(int)> on_progress;  // after each subscriber
   bool account_is_message_store_facing = true;
 
   int account_checks = 0;
@@ -68,8 +72,9 @@ class ExportRunTest : public ::testing::Test {
 
   export_engine::ExportRequest Request(std::vector<export_engine::DataItemEntry> entries) const;
 
-  // Opens the table cache over the test directory and runs `request`.
-  export_engine::RunResult Run(const export_engine::ExportRequest& request);
+  // Opens the table cache over the test directory, or the database that
+  // `connect_string` names, and runs `request`.
+  export_engine::RunResult Run(const export_engine::ExportRequest& request, const QString& connect_string = QString());
 
   QString CsvPath() const { return output_.File("KorvelMigrationOutput.csv"); }
   QString LogPath() const { return output_.File("KorvelToMaelisMigrationErrors.log"); }
