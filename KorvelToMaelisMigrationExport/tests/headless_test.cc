@@ -152,7 +152,7 @@ TEST_F(HeadlessTest, AnUnregisteredOdbcDriverEndsStartUpWithTheDriverManagersWor
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_EQ(run.err,
             "Could not open database.  Make sure you're running Korvel 4.0(1) or later on the box. [OK] OK\n"
-            "[unixODBC][Driver Manager]Can't open lib 'SQL Server' : file not found\n");
+            "KorvelToMaelisMigrationExport: [unixODBC][Driver Manager]Can't open lib 'SQL Server' : file not found\n");
   EXPECT_TRUE(run.out.isEmpty());
 }
 
