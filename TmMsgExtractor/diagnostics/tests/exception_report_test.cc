@@ -41,7 +41,7 @@ class ExceptionReportTest : public ::testing::Test {
   void SetUp() override {
     setenv("KORVEL_REGISTRY", registry_.c_str(), 1);
     setenv("KORVEL_EVENT_LOG", events_.c_str(), 1);
-    WriteFile(folder_ / "QoTmEventMessages.mc", korvel_sample::EventMessageFileText());
+    WriteFile(message_file_, korvel_sample::EventMessageFileText());
     WriteRegistry("");
     korvel::logmgr::RegisterClasses();
     ASSERT_GE(CoInitializeEx(nullptr, COINIT_MULTITHREADED), 0);
@@ -54,21 +54,17 @@ class ExceptionReportTest : public ::testing::Test {
   // The log manager's file, the event source's message file and, when given,
   // the help server.
   void WriteRegistry(const std::string& help_server) {
-    std::string text = TestRegistry(manager_file_);
-    if (!help_server.empty()) text += "\"Help Web Server\"=\"" + help_server + "\"\r\n";
-    const std::string message_file = folder_ / "QoTmEventMessages.mc";
-    WriteFile(registry_, text + EventSourceKey(message_file, message_file));
+    WriteFile(registry_, TestRegistry(manager_file_) +
+                             (help_server.empty() ? "" : "\"Help Web Server\"=\"" + help_server + "\"\r\n") +
+                             EventSourceKey(message_file_, message_file_));
   }
-
-  std::vector<std::string> LastEvent() const {
-    const auto events = ReadEventStrings(events_);
-    return events.empty() ? std::vector<std::string>() : events.back();
-  }
+  std::vector<std::string> LastEvent() const { return ReadEventStrings(events_).back(); }
 
   TempFolder folder_;
   const std::string registry_ = folder_ / "registry.reg";
   const std::string events_ = folder_ / "events.jsonl";
   const std::string manager_file_ = folder_ / "QoLogMgr.log";
+  const std::string message_file_ = folder_ / "QoTmEventMessages.mc";
 };
 
 // The help link cache lives for the process, so its whole story is one test.
@@ -77,8 +73,7 @@ TEST_F(ExceptionReportTest, TheHelpLinkIsTriedUntilBuiltAndThenReused) {
   std::vector<std::string> event = LastEvent();
   ASSERT_EQ(event.size(), 5u);
   EXPECT_EQ(event[0], "TmMsgExtractor\\diagnostics\\tests\\exception_report_test");
-  EXPECT_EQ(event[1], "85");
-  EXPECT_EQ(event[2], "80004005H");
+  EXPECT_EQ(event[1] + " " + event[2], "85 80004005H");
   EXPECT_EQ(event[3].substr(0, 4), "\r\n0x");
   EXPECT_EQ(event[4], "");
 
@@ -89,12 +84,10 @@ TEST_F(ExceptionReportTest, TheHelpLinkIsTriedUntilBuiltAndThenReused) {
 
   // Built once: neither the address nor the message file is read again.
   WriteRegistry("http://elsewhere.example/");
-  std::remove((folder_ / "QoTmEventMessages.mc").c_str());
+  std::remove(message_file_.c_str());
   ReportException(kUnit, 87, E_FAIL);
-  event = LastEvent();
-  EXPECT_EQ(event.at(1), "87");
-  EXPECT_EQ(event.at(4), link);
-  EXPECT_EQ(ReadEventStrings(events_).size(), 3u);
+  EXPECT_EQ(LastEvent().at(1), "87");
+  EXPECT_EQ(LastEvent().at(4), link);
 }
 
 TEST_F(ExceptionReportTest, AThrownCodeIsReturnedAndReportedInLowerCaseHexAnythingElseAsEFail) {

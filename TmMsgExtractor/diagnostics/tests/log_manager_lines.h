@@ -5,12 +5,10 @@
 #ifndef KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_TESTS_LOG_MANAGER_LINES_H_
 #define KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_TESTS_LOG_MANAGER_LINES_H_
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "platform/codepage/codepage.h"
 #include "platform/eventlog/tests/temp_folder.h"
 
 // The JSON string whose opening quote is at `at`, unescaped (ASCII escapes
@@ -94,22 +92,11 @@ inline std::string TestRegistry(const std::string& log_manager_file, const std::
   return text;
 }
 
-// A REG_EXPAND_SZ value line: the text's UTF-16LE bytes and terminator.
-inline std::string ExpandStringValue(const std::string& name, const std::string& text) {
-  const std::string bytes = codepage::WideToUtf16Le(codepage::Utf8ToWide(text)) + std::string(2, '\0');
-  std::string line = "\"" + name + "\"=hex(2):";
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    char byte[4];
-    std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", static_cast<unsigned char>(bytes[i]));
-    line += byte;
-  }
-  return line + "\r\n";
-}
-
-// The registration of the extractor's event source.
+// The registration of the extractor's event source (the values expand
+// environment variables whatever their type).
 inline std::string EventSourceKey(const std::string& event_file, const std::string& category_file) {
-  return "\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\EventLog\\Application\\NorvaneKorvel_QoTm]\r\n" +
-         ExpandStringValue("EventMessageFile", event_file) + ExpandStringValue("CategoryMessageFile", category_file);
+  return "\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\EventLog\\Application\\NorvaneKorvel_QoTm]\r\n"
+         "\"EventMessageFile\"=\"" + event_file + "\"\r\n\"CategoryMessageFile\"=\"" + category_file + "\"\r\n";
 }
 
 #endif  // KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_TESTS_LOG_MANAGER_LINES_H_
