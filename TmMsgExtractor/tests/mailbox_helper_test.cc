@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -80,6 +82,54 @@ TEST_F(MailboxHelperTest, WritesEveryHeaderInOrderFromTheMessagesProperties) {
   EXPECT_NE(no_subject.find("Sensitivity: Normal\r\n"), std::string::npos) << no_subject;
   EXPECT_NE(no_subject.find("\r\nSubject: \r\nDate: Tue, 19 Jan 2038 03:14:07 GMT\r\n"), std::string::npos);
   EXPECT_EQ(ReadBackAgainstStore(), "");
+}
+
+TEST_F(MailboxHelperTest, WritesBase64InLinesOf72AndAnsiHeadersFoldedAtLineBreaks) {
+  store_.Sql("UPDATE MailUser SET Alias = 'caf' || char(233) WHERE MailUserID = 2");
+  store_.AddMessage(1, {{"Subject", "char(8364) || ' 5 ' || char(33267, 24613, 10) || ' folded' || char(13, 10) || "
+                                    "'three' || char(13) || 'four' || char(10, 9) || 'five' || char(10)"}});
+  store_.AddAudio(1, 1, Wave(Samples(11)));  // 55 bytes
+  store_.AddMessage(2, {{"Subject", "'two lines'"}});
+  store_.AddAudio(2, 1, Wave(Samples(64)));  // 108 bytes
+  ASSERT_EQ(RunWalk(), S_OK);
+  const std::string folded = ReadFile(FileWithSubject("\x80 5 ??"));
+  EXPECT_TRUE(folded.starts_with("From: caf\xE9@example.com\r\n")) << folded;
+  EXPECT_NE(folded.find("\r\nSubject: \x80 5 ??\r\n folded\r\n three\r\n four\r\n\tfive\r\n \r\nDate: "),
+            std::string::npos)
+      << folded;
+  // Two empty lines after the headers, then base64 in lines of 72 with CR LF.
+  const std::string body = folded.substr(folded.find("\r\n\r\n\r\n") + 6);
+  ASSERT_EQ(body.size(), 72u + 2 + 4 + 2);
+  EXPECT_EQ(body.substr(72, 2), "\r\n");
+  EXPECT_EQ(body.substr(76), "==\r\n");
+  const std::string two_lines = ReadFile(FileWithSubject("two lines"));
+  const std::string two_bodies = two_lines.substr(two_lines.find("\r\n\r\n\r\n") + 6);
+  ASSERT_EQ(two_bodies.size(), 2u * 74 + 2);
+  EXPECT_EQ(two_bodies.substr(72, 2), "\r\n");
+  EXPECT_EQ(two_bodies.substr(146), "\r\n\r\n");
+  EXPECT_EQ(two_bodies.find('='), std::string::npos);
+  EXPECT_EQ(ReadBackAgainstStore(), "");
+}
+
+TEST_F(MailboxHelperTest, AnAliasLeadingOutOfTheFolderFailsItsMessagesLikeARefusedName) {
+  store_.Sql("UPDATE MailUser SET IsSubscriber = 0");
+  const std::string aliases[] = {"../escape", "a/b", "a\\b", ".", ".."};
+  for (std::int64_t id = 10; id < 15; ++id) {
+    store_.AddUser(id, "'" + aliases[id - 10] + "'");
+    AddMessageWithAudio(id, {{"OwnerID", std::to_string(id)}});
+  }
+  ASSERT_EQ(RunWalk(), S_OK);
+  EXPECT_EQ(g_ExtractorState.exitCode, -3);
+  EXPECT_TRUE(std::filesystem::is_empty(output_.path()));
+  for (const std::string& file : MessageFiles(std::filesystem::path(output_.path()).parent_path())) {
+    EXPECT_EQ(file.find("/escape_"), std::string::npos) << file;
+  }
+  const std::vector<std::string> texts = ManagerTexts();
+  EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
+                          [](const std::string& text) {
+                            return text.starts_with("Failed to create file ") && text.ends_with(". GetLastError():16");
+                          }),
+            5);
 }
 
 TEST_F(MailboxHelperTest, FromOfKnownAndUnknownSendersWithAndWithoutDomain) {

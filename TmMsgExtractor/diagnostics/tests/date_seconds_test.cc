@@ -27,13 +27,6 @@ TEST(DateToSeconds, CoversExactlyTheThirtyTwoBitSpanAndCountsLeapDays) {
   EXPECT_THROW(DateToSeconds(std::nan("")), HRESULT);
 }
 
-TEST(UtcFieldsToSeconds, CarriesMonthsIntoTheYearAndRetestsTheRange) {
-  EXPECT_EQ(UtcFieldsToSeconds(70, 12, 1, 0, 0, 0), 31536000);  // 1971-01-01
-  EXPECT_EQ(UtcFieldsToSeconds(71, -12, 1, 0, 0, 0), 0);         // 1970-01-01
-  EXPECT_EQ(UtcFieldsToSeconds(70, -1, 31, 0, 0, 0), -1);        // 1969-12-31
-  EXPECT_EQ(UtcFieldsToSeconds(139, 12, 1, 0, 0, 0), -1);        // 2040
-}
-
 TEST(FormatSeconds, PrintsTheFieldsInEnglishWithoutZoneConversion) {
   auto header_date = [](LONG seconds) {
     return std::wstring(FormatSeconds(seconds, L"%a, %d %b %Y %H:%M:%S GMT").c_str());
