@@ -40,20 +40,6 @@ class Square final : public ComObject<ISquare, IColoured> {
   bool* destroyed_;
 };
 
-TEST(ComObject, LastReleaseFreesTheObject) {
-  bool destroyed = false;
-  ISquare* raw = nullptr;
-  {
-    ComPtr<Square> square = MakeComObject<Square>(&destroyed);
-    ASSERT_TRUE(square);
-    EXPECT_EQ(square->AddRef(), 2u);
-    raw = square.Get();
-  }
-  EXPECT_FALSE(destroyed);
-  EXPECT_EQ(raw->Release(), 0u);
-  EXPECT_TRUE(destroyed);
-}
-
 TEST(ComObject, AnswersForListedInterfacesAndTheirBasesOnly) {
   bool destroyed = false;
   ComPtr<Square> square = MakeComObject<Square>(&destroyed);
@@ -84,7 +70,7 @@ TEST(ComObject, AnswersForListedInterfacesAndTheirBasesOnly) {
   square->Release();
 }
 
-TEST(ComPtr, CountsCopiesMovesAndHandOvers) {
+TEST(ComPtr, CountsCopiesMovesAndHandOversAndTheLastReleaseFreesTheObject) {
   bool destroyed = false;
   ComPtr<Square> first = MakeComObject<Square>(&destroyed);
   Square* raw = first.Get();
@@ -93,36 +79,23 @@ TEST(ComPtr, CountsCopiesMovesAndHandOvers) {
   EXPECT_FALSE(copy);
   EXPECT_EQ(raw->AddRef(), 3u);
   raw->Release();
-
-  Square* handed = moved.Detach();
-  EXPECT_FALSE(moved);
   ComPtr<Square> adopted;
-  adopted.Attach(handed);  // takes over the count without adding one
+  adopted.Attach(moved.Detach());  // takes over the count without adding one
+  EXPECT_FALSE(moved);
   EXPECT_EQ(raw->AddRef(), 3u);
   raw->Release();
 
-  Square* out = nullptr;
-  ASSERT_EQ(adopted.CopyTo(&out), S_OK);
-  out->Release();
-
+  // An out parameter releases what it held.
+  bool other_destroyed = false;
+  ComPtr<Square> other = MakeComObject<Square>(&other_destroyed);
+  ASSERT_EQ(adopted.CopyTo(other.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_TRUE(other_destroyed);
+  EXPECT_EQ(other, adopted);
   first = nullptr;
-  EXPECT_FALSE(destroyed);
   adopted.Reset();
+  EXPECT_FALSE(destroyed);
+  EXPECT_EQ(other.Detach()->Release(), 0u);
   EXPECT_TRUE(destroyed);
-}
-
-TEST(ComPtr, OutParameterReleasesWhatItHeld) {
-  bool first_gone = false;
-  bool second_gone = false;
-  ComPtr<Square> held = MakeComObject<Square>(&first_gone);
-  ComPtr<Square> other = MakeComObject<Square>(&second_gone);
-  ASSERT_EQ(other.CopyTo(held.ReleaseAndGetAddressOf()), S_OK);
-  EXPECT_TRUE(first_gone);
-  EXPECT_EQ(held, other);
-  other.Reset();
-  EXPECT_FALSE(second_gone);
-  held.Reset();
-  EXPECT_TRUE(second_gone);
 }
 
 }  // namespace

@@ -85,7 +85,11 @@ TEST_F(MessageLibraryTest, NumbersMessagesAsTheMessageCompilerDoes) {
   EXPECT_EQ(Message(module, 0xCFFF0069, 0, {L"http://help/"}, &error), L"\r\nFor more information, click: http://help/");
   // Severity and facility carry over; an empty MessageId is the next number.
   EXPECT_EQ(Message(module, 0xCFFF006A, 0, {}, &error), L"   indented text stays");
+  // A freed handle is stale.
   EXPECT_TRUE(FreeLibrary(module));
+  EXPECT_FALSE(FreeLibrary(module));
+  EXPECT_EQ(Message(module, 100, 0, {L"x", L"y"}, &error), L"");
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 TEST_F(MessageLibraryTest, ReadsEachEncodingOfTheFile) {
@@ -134,15 +138,6 @@ TEST_F(MessageLibraryTest, RefusesWhatIsNotAMessageFile) {
   ASSERT_EQ(mkfifo((folder_ / "pipe").c_str(), 0600), 0);
   EXPECT_EQ(LoadLibraryW(Path("pipe").c_str()), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
-}
-
-TEST_F(MessageLibraryTest, StaleHandlesAreRefused) {
-  HMODULE module = Load(kMessageFile);
-  ASSERT_TRUE(FreeLibrary(module));
-  EXPECT_FALSE(FreeLibrary(module));
-  DWORD error = 0;
-  EXPECT_EQ(Message(module, 100, 0, {L"x", L"y"}, &error), L"");
-  EXPECT_EQ(error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 // The file is outside data: whatever its bytes, parsing and formatting end.
