@@ -16,7 +16,6 @@
 namespace localisation {
 namespace {
 
-// The family a control had before any language changed it.
 constexpr char kDesignFontFamiliesProperty[] = "korvelDesignFontFamilies";
 
 // Windows' character set numbers; 1 is "the default".
@@ -53,6 +52,19 @@ struct LanguageState {
 LanguageState& State() {
   static LanguageState state;
   return state;
+}
+
+// The family a control had before any language changed it, noted the first
+// time it is asked for.
+QStringList DesignFontFamilies(QWidget* control) {
+  QVariant families = control->property(kDesignFontFamiliesProperty);
+  if (!families.isValid()) {
+    // A font that was never given a family answers only to family().
+    const QFont design = control->font();
+    families = design.families().isEmpty() ? QStringList{design.family()} : design.families();
+    control->setProperty(kDesignFontFamiliesProperty, families);
+  }
+  return families.toStringList();
 }
 
 }  // namespace
@@ -108,21 +120,21 @@ void SetControlFont(QWidget* control) {
   control->setProperty(kFontCharsetProperty, charset);
   control->setProperty(kFontNameProperty, family);
 
-  QVariant design_families = control->property(kDesignFontFamiliesProperty);
-  if (!design_families.isValid()) {
-    design_families = control->font().families();
-    control->setProperty(kDesignFontFamiliesProperty, design_families);
-  }
   // A family the system lacks stays the one asked for; the toolkit draws with
   // the closest font it has.
   QFont font = control->font();
-  font.setFamilies(family.isEmpty() ? design_families.toStringList() : QStringList{family});
+  font.setFamilies(family.isEmpty() ? DesignFontFamilies(control) : QStringList{family});
   control->setFont(font);
 }
 
 void SetFormFonts(QWidget* window) {
+  const QList<QWidget*> controls = window->findChildren<QWidget*>();
+  // A window's font passes to the controls that have none of their own, so
+  // theirs are noted before the window's changes.
+  DesignFontFamilies(window);
+  for (QWidget* control : controls) DesignFontFamilies(control);
   SetControlFont(window);
-  for (QWidget* control : window->findChildren<QWidget*>()) SetControlFont(control);
+  for (QWidget* control : controls) SetControlFont(control);
 }
 
 void RegisterAutoInit(QWidget* window, std::function<void()> auto_init) {
@@ -138,7 +150,12 @@ void RefreshOpenWindows() {
   for (const AutoInit& entry : auto_inits) {
     if (entry.window) entry.routine();
   }
-  for (QWidget* window : QApplication::topLevelWidgets()) window->update();
+  // Laying out new captions can create controls (a menu bar's overflow menu),
+  // which take the language's font too.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    SetFormFonts(window);
+    window->update();
+  }
 }
 
 }  // namespace localisation

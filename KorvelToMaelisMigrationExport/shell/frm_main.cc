@@ -24,6 +24,7 @@
 #include "KorvelToMaelisMigrationExport/export/data_items.h"
 #include "KorvelToMaelisMigrationExport/export/export_request.h"
 #include "KorvelToMaelisMigrationExport/export/export_run.h"
+#include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
 #include "KorvelToMaelisMigrationExport/monitor/account_check.h"
 #include "KorvelToMaelisMigrationExport/shell/directory_select.h"
@@ -98,6 +99,7 @@ frmMain::frmMain(MainWindowMenuActions menu_actions) {
   setObjectName(QStringLiteral("frmMain"));
   CreateControls();
   CreateMenus(menu_actions);
+  localisation::RegisterAutoInit(this, [this] { frmMain_Auto_Init(); });
 
   setFixedWidth(PixelsX(kMainWindowWidth - kDesignNonClientWidth));
   UpdateLeastHeight();

@@ -1,0 +1,215 @@
+// The update check against a home page served from 127.0.0.1 by the test
+// itself, answered by a front end that records what it was shown.
+#include "KorvelToMaelisMigrationExport/shell/update_check.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+#include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
+
+namespace shell {
+namespace {
+
+constexpr char kUnableStart[] = "Unable to contact application home page to check for version.";
+constexpr char kUpToDate[] = "You have the most up to date version of this tool installed";
+
+// Answers every request with `page`, and keeps the requests.
+class PageServer {
+ public:
+  PageServer() {
+    EXPECT_TRUE(server_.listen(QHostAddress::LocalHost));
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] { Accept(); });
+  }
+
+  QString Site() const { return QStringLiteral("http://127.0.0.1:%1/").arg(server_.serverPort()); }
+
+  QByteArray status = "200 OK";
+  QByteArray page;
+  std::vector<QByteArray> requests;
+
+ private:
+  void Accept() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+      QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+        request_ += socket->readAll();
+        if (!request_.contains("\r\n\r\n")) return;
+        requests.push_back(request_);
+        request_.clear();
+        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nContent-Length: " +
+                      QByteArray::number(page.size()) + "\r\nConnection: close\r\n\r\n" + page);
+        socket->disconnectFromHost();
+      });
+    }
+  }
+
+  QTcpServer server_;
+  QByteArray request_;
+};
+
+QByteArray HomePage(const QByteArray& version) {
+  return "<html><body><table><tr><td><font face=\"Arial\">Release</font></td><td>>version<</td>"
+         "<td><font face=\"Helvetica\">" + version + "</font></td></tr></table></body></html>";
+}
+
+struct Shown {
+  QString title;  // empty for a notice
+  QString text;
+};
+
+class RecordingFrontEnd : public UpdateCheckFrontEnd {
+ public:
+  void ShowBusy(bool busy) override { busy_changes.push_back(busy); }
+  void Notify(const QString& text) override { shown.push_back({QString(), text}); }
+  bool AskOkCancel(const QString& title, const QString& text) override {
+    shown.push_back({title, text});
+    return answer_ok;
+  }
+  void OpenPage(const QUrl& address) override { opened.push_back(address); }
+
+  bool answer_ok = true;
+  std::vector<Shown> shown;
+  std::vector<bool> busy_changes;
+  std::vector<QUrl> opened;
+};
+
+class UpdateCheckTest : public ::testing::Test {
+ protected:
+  UpdateCheckTest() {
+    for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) unsetenv(proxy);
+    setenv("KORVEL_TOOLS_SITE", server_.Site().toUtf8().constData(), 1);
+  }
+  ~UpdateCheckTest() override { unsetenv("KORVEL_TOOLS_SITE"); }
+
+  // What checking with the page stating `page_version` shows a program of
+  // `program_version`.
+  std::vector<Shown> Check(const QByteArray& page_version, const QString& program_version) {
+    server_.page = HomePage(page_version);
+    front_end_ = RecordingFrontEnd();
+    CheckForUpdate(front_end_, program_version);
+    return front_end_.shown;
+  }
+
+  PageServer server_;
+  RecordingFrontEnd front_end_;
+};
+
+TEST_F(UpdateCheckTest, NewerVersionOffersTheHomePage) {
+  const std::vector<Shown> shown = Check("1.0.25", "1.0.23");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].title, QStringLiteral("Updated version is available"));
+  EXPECT_EQ(shown[0].text, "An updated version of this tool is available on " + server_.Site() +
+                               ".  Click OK to open the application home page now");
+  ASSERT_EQ(front_end_.opened.size(), 1u);
+  EXPECT_EQ(front_end_.opened[0], QUrl(server_.Site() + "App_QXMMigrationExport.htm"));
+  EXPECT_EQ(front_end_.busy_changes, (std::vector<bool>{true, false}));
+
+  ASSERT_EQ(server_.requests.size(), 1u);
+  EXPECT_TRUE(server_.requests[0].startsWith("GET /App_QXMMigrationExport.htm HTTP/1.1\r\n"));
+  EXPECT_TRUE(server_.requests[0].contains("\r\nUser-Agent: HTTP Generic\r\n"));
+
+  front_end_.answer_ok = false;
+  CheckForUpdate(front_end_, QStringLiteral("1.0.23"));
+  EXPECT_EQ(front_end_.opened.size(), 1u) << "Cancel opens nothing";
+}
+
+TEST_F(UpdateCheckTest, VersionsCompareByTheirPaddedParts) {
+  const struct {
+    const char* page;
+    const char* program;
+    bool update;
+  } cases[] = {
+      {"1.0.23", "1.0.23", false},    {"1.0.22", "1.0.23", false},   {"1.0.9", "1.0.10", false},
+      {"1.0.10", "1.0.9", true},      {"2.0.0", "1.9.99", true},     {"1.0.12345", "1.0.23", true},
+      {"1.0.9999", "1.0.12345", false}, {"1.0.23.", "1.0.23", false}, {"1.0.23.1", "1.0.23", true},
+      {"01.00.0024", "1.0.23", true},
+  };
+  for (const auto& c : cases) {
+    const std::vector<Shown> shown = Check(c.page, QString::fromLatin1(c.program));
+    ASSERT_EQ(shown.size(), 1u) << c.page;
+    if (c.update) {
+      EXPECT_FALSE(shown[0].title.isEmpty()) << c.page << " against " << c.program;
+    } else {
+      EXPECT_EQ(shown[0].text, QLatin1StringView(kUpToDate)) << c.page << " against " << c.program;
+    }
+  }
+}
+
+TEST_F(UpdateCheckTest, PageWithoutAVersionSaysTheHomePageCannotBeReached) {
+  const QString unable = QLatin1StringView(kUnableStart) +
+                         "  You can access the home page and check for updated versions of all Norvane Korvel tools "
+                         "by going to " + server_.Site();
+  const QByteArray pages[] = {
+      "<html><body>Maintenance</body></html>",
+      "<td>>version<</td><td><font face=\"Arial\">1.0.99</font></td>",
+      "<td>Version</td><td><font face=\"Helvetica\">1.0.99</font></td>",
+      HomePage("abc"),
+      "short",
+  };
+  for (const QByteArray& page : pages) {
+    server_.page = page;
+    front_end_ = RecordingFrontEnd();
+    CheckForUpdate(front_end_, QStringLiteral("1.0.23"));
+    ASSERT_EQ(front_end_.shown.size(), 1u) << page.constData();
+    EXPECT_EQ(front_end_.shown[0].text, unable) << page.constData();
+  }
+
+  server_.status = "404 Not Found";
+  server_.page = HomePage("1.0.99");
+  front_end_ = RecordingFrontEnd();
+  CheckForUpdate(front_end_, QStringLiteral("1.0.23"));
+  ASSERT_EQ(front_end_.shown.size(), 1u);
+  EXPECT_EQ(front_end_.shown[0].text, unable);
+}
+
+TEST_F(UpdateCheckTest, VersionWithoutADotIsReportedBeforeTheHomePageMessage) {
+  const std::vector<Shown> shown = Check("20240", "1.0.23");
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, QStringLiteral("(error):5 (Invalid procedure call or argument) in procedure "
+                                          "PadVersionString of Module modUpdateCheck"));
+  EXPECT_TRUE(shown[1].text.startsWith(QLatin1StringView(kUnableStart)));
+}
+
+TEST(UpdateCheckWithoutServerTest, NoServerSaysTheHomePageCannotBeReached) {
+  QTcpServer closed;
+  ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+  const QString site = QStringLiteral("http://127.0.0.1:%1").arg(closed.serverPort());
+  closed.close();
+  setenv("KORVEL_TOOLS_SITE", site.toUtf8().constData(), 1);
+  RecordingFrontEnd front_end;
+  CheckForUpdate(front_end, QStringLiteral("1.0.23"));
+  unsetenv("KORVEL_TOOLS_SITE");
+  ASSERT_EQ(front_end.shown.size(), 1u);
+  EXPECT_TRUE(front_end.shown[0].text.endsWith("by going to " + site + "/")) << front_end.shown[0].text.toStdString();
+  EXPECT_TRUE(front_end.opened.empty());
+}
+
+TEST(UpdateCheckSiteTest, MakersSiteUnlessTheEnvironmentNamesAnother) {
+  unsetenv("KORVEL_TOOLS_SITE");
+  EXPECT_EQ(HomePageAddress(), QStringLiteral("http://tools.halvern.example/App_QXMMigrationExport.htm"));
+}
+
+TEST(PadVersionStringTest, PartsGetFourDigitsAtLeast) {
+  QString failure;
+  EXPECT_EQ(PadVersionString(QStringLiteral("1.0.23"), &failure), QStringLiteral("0001.0000.0023"));
+  EXPECT_EQ(PadVersionString(QStringLiteral("12345.007"), &failure), QStringLiteral("12345.0007"));
+  EXPECT_EQ(PadVersionString(QStringLiteral("1.0."), &failure), QStringLiteral("0001.0000."));
+  EXPECT_EQ(PadVersionString(QStringLiteral("1.0"), &failure), QString()) << "shorter than four characters";
+  EXPECT_TRUE(failure.isEmpty());
+}
+
+TEST_F(UpdateCheckTest, SecondMarkerWhenAsked) {
+  server_.page = HomePage("1.0.1") + HomePage("2.5.7");
+  QString failure;
+  EXPECT_EQ(GetWebVersion(HomePageAddress(), false, &failure), QStringLiteral("0001.0000.0001"));
+  EXPECT_EQ(GetWebVersion(HomePageAddress(), true, &failure), QStringLiteral("0002.0005.0007"));
+  server_.page = HomePage("1.0.1");
+  EXPECT_EQ(GetWebVersion(HomePageAddress(), true, &failure), QString());
+}
+
+}  // namespace
+}  // namespace shell

@@ -1,0 +1,56 @@
+// modUpdateCheck: compares the program's version with the one its home page
+// on the tools web site states, and offers the page when it is newer. The
+// program makes no other use of the network.
+#ifndef KORVEL_EXPORT_SHELL_UPDATE_CHECK_H_
+#define KORVEL_EXPORT_SHELL_UPDATE_CHECK_H_
+
+#include <QString>
+#include <QUrl>
+
+namespace shell {
+
+// The tools web site, ending in "/": KORVEL_TOOLS_SITE, else the maker's.
+QString ToolsSiteAddress();
+// The tool's home page on it.
+QString HomePageAddress();
+
+// What the update check shows and does.
+class UpdateCheckFrontEnd {
+ public:
+  virtual ~UpdateCheckFrontEnd() = default;
+  // The pointer shows the program busy while the page is fetched.
+  virtual void ShowBusy(bool busy) = 0;
+  // A notice with an OK button.
+  virtual void Notify(const QString& text) = 0;
+  // True for OK, false for Cancel.
+  virtual bool AskOkCancel(const QString& title, const QString& text) = 0;
+  // Opens the page in the desktop's browser.
+  virtual void OpenPage(const QUrl& address) = 0;
+};
+
+// The menu entry "Check for updated version". `program_version` is the
+// program's major, minor and revision joined with ".".
+void CheckForUpdate(UpdateCheckFrontEnd& front_end, const QString& program_version);
+
+// The page at `address` as text; empty when it cannot be fetched.
+QString OpenURL(const QString& address);
+
+// The version the page at `address` states after its first (or, with
+// `take_second_marker`, its second) ">version<" marker, padded; empty when
+// the page cannot be fetched or lacks the markers. A failure to pad it is
+// described in `failure`.
+QString GetWebVersion(const QString& address, bool take_second_marker, QString* failure);
+
+// Every dot-separated part of `version` at least four digits long, with
+// leading zeros (1.0.23 gives 0001.0000.0023); empty for a text shorter than
+// four characters, and for one without any "." (described in `failure`,
+// which may be null).
+QString PadVersionString(const QString& version, QString* failure);
+
+// Whether padded version `a` is older than padded version `b`: part by part,
+// as numbers, so that a part of five digits or more counts for its value.
+bool PaddedVersionIsOlder(const QString& a, const QString& b);
+
+}  // namespace shell
+
+#endif  // KORVEL_EXPORT_SHELL_UPDATE_CHECK_H_
