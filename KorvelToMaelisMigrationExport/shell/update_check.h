@@ -1,6 +1,8 @@
 // modUpdateCheck: compares the program's version with the one its home page
 // on the tools web site states, and offers the page when it is newer. The
-// program makes no other use of the network.
+// program makes no other use of the network. Nothing of it runs at start-up:
+// starting a script found in the current folder would run whatever that
+// folder holds.
 #ifndef KORVEL_EXPORT_SHELL_UPDATE_CHECK_H_
 #define KORVEL_EXPORT_SHELL_UPDATE_CHECK_H_
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "KorvelToMaelisMigrationExport/export/data_items.h"
-#include "KorvelToMaelisMigrationExport/export/tests/test_run.h"
 #include "KorvelToMaelisMigrationExport/localisation/language_library.h"
 #include "KorvelToMaelisMigrationExport/localisation/language_table.h"
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
@@ -27,13 +26,8 @@ LanguageTable ReadShippedTable(const QString& code) {
   return ParseLanguageTable(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
-class ShippedLanguagesTest : public export_test::ExportRunTest {
- protected:
-  void SetUp() override { ASSERT_FALSE(ProgramFolder().isEmpty()) << "KORVEL_BIN_DIR names the program folder"; }
-  void TearDown() override { SetLanguageLibrary(nullptr); }
-};
-
-TEST_F(ShippedLanguagesTest, EveryTableIsCompleteAndTellsItsDataItemsApart) {
+TEST(ShippedLanguagesTest, EveryTableIsCompleteAndTellsItsDataItemsApart) {
+  ASSERT_FALSE(ProgramFolder().isEmpty()) << "KORVEL_BIN_DIR names the program folder";
   for (const QString& code : {QStringLiteral("DEU"), QStringLiteral("FRA"), QStringLiteral("JPN")}) {
     SCOPED_TRACE(code.toStdString());
     const LanguageTable table = ReadShippedTable(code);
@@ -57,22 +51,7 @@ TEST_F(ShippedLanguagesTest, EveryTableIsCompleteAndTellsItsDataItemsApart) {
       EXPECT_EQ(export_engine::DataItemForLabel(label), info.item) << label.toStdString();
     }
   }
-}
-
-TEST_F(ShippedLanguagesTest, GermanLabelsDecideTheRequiredEntries) {
-  SetLanguageLibrary(LoadLanguageLibrary(ProgramFolder(), QLatin1StringView(kProgramName), QStringLiteral("DEU")));
-  std::vector<export_engine::DataItemEntry> entries = Entries({1, 2, 4, 5, 6});
-  ASSERT_EQ(entries[2].label, QStringLiteral("Nachname"));
-  Run(Request(entries));
-  EXPECT_EQ(front_end_.PromptIds(), std::vector<int>{128});
-  EXPECT_TRUE(front_end_.prompts[0].text.startsWith(QStringLiteral("Aliasname, Vorname, Nachname")));
-  EXPECT_FALSE(QFile::exists(CsvPath()));
-
-  front_end_.prompts.clear();
-  entries[2].ticked = true;
-  Run(Request(entries));
-  ASSERT_FALSE(CsvLines().isEmpty());
-  EXPECT_EQ(CsvLines().first(), QStringLiteral("Alias,FirstName,LastName,DisplayName,VoiceMailPasswordHash,Extension"));
+  SetLanguageLibrary(nullptr);
 }
 
 }  // namespace
