@@ -186,10 +186,10 @@ class ExtractionTest : public ::testing::Test {
   }
   void TearDown() override { unsetenv("TMPDIR"); }
 
-  // The whole walk over the store into the output folder; the console output
-  // is kept in console_.
-  HRESULT RunWalk(const wchar_t* domain = L"example.com") {
-    CMsgHelper helper(CBstr(FromSystemText(output_.path()).c_str()), domain);
+  // The whole walk over the store into `folder` (the output folder unless
+  // given); the console output is kept in console_.
+  HRESULT RunWalk(const wchar_t* domain = L"example.com", const std::string& folder = "") {
+    CMsgHelper helper(CBstr(FromSystemText(folder.empty() ? output_.path() : folder).c_str()), domain);
     testing::internal::CaptureStdout();
     const HRESULT hr = helper.Run();
     console_ = testing::internal::GetCapturedStdout();

@@ -21,6 +21,7 @@ TEST(DateToSeconds, CoversExactlyTheThirtyTwoBitSpanAndCountsLeapDays) {
   EXPECT_EQ(DateToSeconds(Date(2038, 1, 19, 3, 14, 7)), 2147483647);
   EXPECT_EQ(DateToSeconds(Date(2038, 1, 19, 3, 14, 8)), -1);
   EXPECT_EQ(DateToSeconds(Date(1969, 12, 31, 23, 59, 59)), -1);
+  EXPECT_EQ(DateToSeconds(Date(1969, 7, 20, 20, 17, 40)), -1);
   EXPECT_EQ(DateToSeconds(Date(1899, 12, 30)), -1);
   EXPECT_EQ(DateToSeconds(Date(2000, 3, 1)), 951868800);
   EXPECT_EQ(DateToSeconds(Date(2024, 2, 29, 12, 0, 0)), 1709208000);
