@@ -1,12 +1,10 @@
 #!/usr/bin/env python3
 """Reads the extractor's message files back with Python's email package.
 
-  read_msg_files.py MSG=WAV ...
-      each message file must decode to exactly the bytes of its WAV file;
-  read_msg_files.py --store STORE FOLDER
-      every message file in FOLDER must decode to the combined audio of a
-      distinct message of its owner in the message store STORE, worked out
-      here from the attachments by walking their RIFF chunks.
+  read_msg_files.py MSG=WAV ...            each file decodes to exactly its WAV's bytes
+  read_msg_files.py --store STORE FOLDER   each file in FOLDER decodes to the combined
+      audio of a distinct message of its owner in STORE, worked out here from
+      the attachments by walking their RIFF chunks
 
 Every file must parse without defects as one audio/wav part in base64.
 Complaints go to standard output; the exit status is 1 when there are any.
