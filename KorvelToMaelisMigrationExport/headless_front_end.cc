@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 
+#include "KorvelToMaelisMigrationExport/export/export_log.h"
 #include "KorvelToMaelisMigrationExport/monitor/account_check.h"
+#include "KorvelToMaelisMigrationExport/monitor/console_follower.h"
+#include "KorvelToMaelisMigrationExport/monitor/program_start.h"
 #include "KorvelToMaelisMigrationExport/shell/registry_api.h"
 #include "KorvelToMaelisMigrationExport/shell/settings.h"
 
@@ -54,8 +57,7 @@ bool HeadlessFrontEnd::AnswerFor(const Prompt& prompt) const {
 
 bool HeadlessFrontEnd::Ask(const Prompt& prompt) {
   const bool answer = AnswerFor(prompt);
-  if (bar_open_) std::fputc('\n', err_);
-  bar_open_ = false;
+  EndProgressBar();
   std::fprintf(err_, "%s [%s] %s\n", prompt.text.toLocal8Bit().constData(), ButtonsText(prompt.buttons),
                AnswerText(prompt.buttons, answer));
   std::fflush(err_);
@@ -63,11 +65,14 @@ bool HeadlessFrontEnd::Ask(const Prompt& prompt) {
 }
 
 void HeadlessFrontEnd::ShowRunning(bool running) {
-  if (!running && bar_open_) {
-    std::fputc('\n', err_);
-    std::fflush(err_);
-    bar_open_ = false;
-  }
+  if (!running) EndProgressBar();
+}
+
+void HeadlessFrontEnd::EndProgressBar() {
+  if (!bar_open_) return;
+  std::fputc('\n', err_);
+  std::fflush(err_);
+  bar_open_ = false;
 }
 
 void HeadlessFrontEnd::SetProgress(int value) {
@@ -108,6 +113,33 @@ QString HeadlessFrontEnd::ReadMachineString(const QString& key_path, const QStri
 
 bool HeadlessFrontEnd::RunningAccountIsMessageStoreFacing() {
   return monitor::bCheckIfRunningAccountIsMessageStoreFacing();
+}
+
+void HeadlessFrontEnd::PrepareExtractionProgress(const QString& extraction_log_path) {
+  extraction_monitor_.SetLogFilePath(extraction_log_path);
+  extraction_monitor_.EnableTimer(monitor::SteadyClockNow());
+}
+
+// The extraction log scrolls by on standard error; a line the monitoring
+// writes into the export log shows there too, since it tells why the
+// following ended early.
+void HeadlessFrontEnd::ShowExtractionProgress(export_engine::ExportLog& log) {
+  EndProgressBar();
+  std::fprintf(err_, "Following the message extraction log %s\n",
+               extraction_monitor_.log_file_path().toLocal8Bit().constData());
+  std::fflush(err_);
+  monitor::FollowOnConsole(
+      extraction_monitor_,
+      [this, &log](QStringView line) {
+        log.WriteLogLine(line);
+        std::fprintf(err_, "%s\n", line.toLocal8Bit().constData());
+        std::fflush(err_);
+      },
+      err_);
+}
+
+bool HeadlessFrontEnd::StartHiddenProgram(const QString& program, const QStringList& arguments) {
+  return monitor::StartDetachedProgram(program, arguments, monitor::WindowStyle::kHidden);
 }
 
 }  // namespace export_program

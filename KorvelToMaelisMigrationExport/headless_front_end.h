@@ -1,6 +1,8 @@
 // The export's front end on a console: notices and questions go to standard
 // error with the answer taken (the options decide the answers), and so does
-// the progress, as a bar on a terminal and as plain lines otherwise.
+// the progress, as a bar on a terminal and as plain lines otherwise. The
+// message extractor is followed by the progress window's rules, its log
+// echoed as it grows.
 #ifndef KORVEL_EXPORT_HEADLESS_FRONT_END_H_
 #define KORVEL_EXPORT_HEADLESS_FRONT_END_H_
 
@@ -9,6 +11,7 @@
 #include <QString>
 
 #include "KorvelToMaelisMigrationExport/export/export_front_end.h"
+#include "KorvelToMaelisMigrationExport/monitor/extraction_monitor.h"
 
 namespace export_program {
 
@@ -31,9 +34,13 @@ class HeadlessFrontEnd : public export_engine::ExportFrontEnd {
   void OpenProducedFile(const QString& path) override;
   QString ReadMachineString(const QString& key_path, const QString& value_name) override;
   bool RunningAccountIsMessageStoreFacing() override;
+  void PrepareExtractionProgress(const QString& extraction_log_path) override;
+  void ShowExtractionProgress(export_engine::ExportLog& log) override;
+  bool StartHiddenProgram(const QString& program, const QStringList& arguments) override;
 
  private:
   bool AnswerFor(const export_engine::Prompt& prompt) const;
+  void EndProgressBar();
 
   std::FILE* err_;
   HeadlessAnswers answers_;
@@ -41,6 +48,7 @@ class HeadlessFrontEnd : public export_engine::ExportFrontEnd {
   int progress_maximum_ = 0;
   int shown_percent_ = -1;
   bool bar_open_ = false;
+  monitor::ExtractionMonitor extraction_monitor_;
 };
 
 }  // namespace export_program

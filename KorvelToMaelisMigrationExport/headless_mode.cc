@@ -51,8 +51,12 @@ int RunHeadless(const CommandLine& command_line) {
   const export_engine::RunResult result = export_engine::RunExport(request, environment, front_end);
   if (!result.reached_end) return kExitRunEnded;
 
-  std::printf("csv: %s\nlog: %s\nerrors: %d\n", result.csv_path.toLocal8Bit().constData(),
-              result.log_path.toLocal8Bit().constData(), result.error_count);
+  std::printf("csv: %s\nlog: %s\n", result.csv_path.toLocal8Bit().constData(),
+              result.log_path.toLocal8Bit().constData());
+  if (!result.extraction_log_path.isEmpty()) {
+    std::printf("extraction log: %s\n", result.extraction_log_path.toLocal8Bit().constData());
+  }
+  std::printf("errors: %d\n", result.error_count);
   std::fflush(stdout);
   return kExitReachedEnd;
 }

@@ -10,7 +10,8 @@ namespace export_program {
 
 // Runs start-up and the export that `command_line` asks for. Notices,
 // questions and progress go to standard error; when the run reaches its end,
-// standard output gets "csv: PATH", "log: PATH" and, last, "errors: N".
+// standard output gets "csv: PATH", "log: PATH", with messages "extraction
+// log: PATH", and, last, "errors: N".
 int RunHeadless(const CommandLine& command_line);
 
 }  // namespace export_program

@@ -5,8 +5,11 @@
 #define KORVEL_EXPORT_EXPORT_EXPORT_FRONT_END_H_
 
 #include <QString>
+#include <QStringList>
 
 namespace export_engine {
+
+class ExportLog;
 
 enum class PromptButtons { kOk, kOkCancel, kYesNo };
 
@@ -51,6 +54,18 @@ class ExportFrontEnd {
   // Whether the program runs under the message-store service's account, the
   // one that can read every mailbox; asked only when messages are wanted.
   virtual bool RunningAccountIsMessageStoreFacing() = 0;
+
+  // The message extraction's progress window, or its stand-in, in the order
+  // of the launch. First it is told the log to follow and its timer starts;
+  // then the extractor is started; then it is shown, and the call returns
+  // when the monitoring of the log has ended. Its failures go to `log`.
+  virtual void PrepareExtractionProgress(const QString& extraction_log_path) = 0;
+  virtual void ShowExtractionProgress(ExportLog& log) = 0;
+
+  // Starts `program` with `arguments` (no shell in between) as a separate
+  // process without a window, its output discarded, and returns at once:
+  // true when it started. The run never waits for it.
+  virtual bool StartHiddenProgram(const QString& program, const QStringList& arguments) = 0;
 };
 
 }  // namespace export_engine

@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLocale>
@@ -11,6 +12,7 @@
 #include "KorvelToMaelisMigrationExport/export/csv_file.h"
 #include "KorvelToMaelisMigrationExport/export/data_items.h"
 #include "KorvelToMaelisMigrationExport/export/file_operations.h"
+#include "KorvelToMaelisMigrationExport/export/message_extraction_launch.h"
 #include "KorvelToMaelisMigrationExport/export/output_paths.h"
 #include "KorvelToMaelisMigrationExport/export/subscriber_rows.h"
 #include "KorvelToMaelisMigrationExport/export/voice_names.h"
@@ -33,7 +35,6 @@ constexpr int kViewCsvFile = 132;
 
 constexpr char16_t kServerKey[] = u"Software\\Halvern\\Trellium\\1.0";
 constexpr char16_t kRootPathValue[] = u"Root Path";
-constexpr char16_t kExtractionLogName[] = u"MsgExtraction.log";
 
 bool Ask(ExportFrontEnd& front_end, int text_id, PromptButtons buttons) {
   return front_end.Ask({text_id, myLoadResString(text_id), buttons});
@@ -90,13 +91,12 @@ void WriteHeaderRow(const std::vector<DataItem>& items, CsvFile& csv, ExportLog&
 }
 
 // The closing summary and the offers to open the files written.
-void OfferProducedFiles(const ExportRequest& request, const RunResult& result, const QString& log_folder,
-                        ExportFrontEnd& front_end) {
+void OfferProducedFiles(const ExportRequest& request, const RunResult& result, ExportFrontEnd& front_end) {
   const QString summary =
       myLoadResString(kOutputComplete) + SignedNumberText(result.error_count) + myLoadResString(kErrorsEncountered);
   if (front_end.Ask({kOutputComplete, summary, PromptButtons::kOkCancel})) front_end.OpenProducedFile(result.log_path);
   if (request.include_messages && Ask(front_end, kViewExtractionLog, PromptButtons::kOkCancel)) {
-    front_end.OpenProducedFile(log_folder + QLatin1Char('/') + QString::fromUtf16(kExtractionLogName));
+    front_end.OpenProducedFile(result.extraction_log_path);
   }
   if (Ask(front_end, kViewCsvFile, PromptButtons::kYesNo)) front_end.OpenProducedFile(result.csv_path);
 }
@@ -123,6 +123,7 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
   const QString log_folder = LogFolder(request.output_path);
   result.csv_path = QFileInfo(request.output_path).absoluteFilePath();
   result.log_path = ExportLogPath(log_folder);
+  if (request.include_messages) result.extraction_log_path = ExtractionLogPath(log_folder);
 
   front_end.ShowRunning(true);
   int progress = 0;
@@ -154,8 +155,9 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
     if (progress < progress_maximum) front_end.SetProgress(++progress);
   }
 
-  // With messages wanted, the message extractor is started here on the log
-  // folder and followed until its log closes; the closing lines come after.
+  if (request.include_messages) {
+    LaunchMessageExtraction(log_folder, QCoreApplication::applicationDirPath(), log, front_end);
+  }
 
   log.WriteLogLine(u"");
   log.WriteLogLine(QStringLiteral("Export complete: ") + GeneralDateTimeNow());
@@ -169,7 +171,7 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
     result.ends_program = true;
     return result;
   }
-  OfferProducedFiles(request, result, log_folder, front_end);
+  OfferProducedFiles(request, result, front_end);
   return result;
 }
 

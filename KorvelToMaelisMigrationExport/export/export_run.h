@@ -31,6 +31,7 @@ struct RunResult {
   int error_count = 0;
   QString csv_path;  // absolute
   QString log_path;  // absolute
+  QString extraction_log_path;  // absolute; only with messages
 };
 
 RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment, ExportFrontEnd& front_end);

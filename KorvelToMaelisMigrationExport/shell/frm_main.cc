@@ -26,7 +26,9 @@
 #include "KorvelToMaelisMigrationExport/export/export_run.h"
 #include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
+#include "KorvelToMaelisMigrationExport/export/export_log.h"
 #include "KorvelToMaelisMigrationExport/monitor/account_check.h"
+#include "KorvelToMaelisMigrationExport/monitor/program_start.h"
 #include "KorvelToMaelisMigrationExport/shell/directory_select.h"
 #include "KorvelToMaelisMigrationExport/shell/main_window_layout.h"
 #include "KorvelToMaelisMigrationExport/shell/message_box.h"
@@ -308,6 +310,21 @@ QString frmMain::ReadMachineString(const QString& key_path, const QString& value
 }
 
 bool frmMain::RunningAccountIsMessageStoreFacing() { return monitor::bCheckIfRunningAccountIsMessageStoreFacing(); }
+
+void frmMain::PrepareExtractionProgress(const QString& extraction_log_path) {
+  frmMessageExtractionProgress_.SetLogFilePath(extraction_log_path);
+  frmMessageExtractionProgress_.EnableTimer1();
+}
+
+void frmMain::ShowExtractionProgress(export_engine::ExportLog& log) {
+  frmMessageExtractionProgress_.SetExportLog([&log](QStringView line) { log.WriteLogLine(line); });
+  frmMessageExtractionProgress_.ShowModal();
+  frmMessageExtractionProgress_.SetExportLog({});
+}
+
+bool frmMain::StartHiddenProgram(const QString& program, const QStringList& arguments) {
+  return monitor::StartDetachedProgram(program, arguments, monitor::WindowStyle::kHidden);
+}
 
 // The toolkit keeps the least height; the menu bar, whose height depends on
 // its captions and their font, comes on top of the design's.

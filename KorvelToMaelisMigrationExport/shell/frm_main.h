@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "KorvelToMaelisMigrationExport/export/export_front_end.h"
+#include "KorvelToMaelisMigrationExport/monitor/frm_message_extraction_progress.h"
 #include "KorvelToMaelisMigrationExport/startup.h"
 
 class QAction;
@@ -79,6 +80,9 @@ class frmMain : public QMainWindow,
   void OpenProducedFile(const QString& path) override;
   QString ReadMachineString(const QString& key_path, const QString& value_name) override;
   bool RunningAccountIsMessageStoreFacing() override;
+  void PrepareExtractionProgress(const QString& extraction_log_path) override;
+  void ShowExtractionProgress(export_engine::ExportLog& log) override;
+  bool StartHiddenProgram(const QString& program, const QStringList& arguments) override;
 
   void CreateControls();
   void CreateMenus(const MainWindowMenuActions& menu_actions);
@@ -106,6 +110,9 @@ class frmMain : public QMainWindow,
   QAction* About_ = nullptr;
   QAction* mnuCheckForUpdatedVersion_ = nullptr;
 
+  // Lives as long as the program: it keeps what it read from one launch of
+  // the extractor to the next.
+  monitor::frmMessageExtractionProgress frmMessageExtractionProgress_{this};
   export_program::ProgramSession session_;
   bool exporting_ = false;
   bool ending_ = false;

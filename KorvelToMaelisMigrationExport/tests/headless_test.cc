@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -312,6 +313,60 @@ TEST(HeadlessSampleServerTest, ExportsTheSampleServer) {
     ++copied;
   }
   EXPECT_GT(copied, 0);
+}
+
+// The whole kit on a sample server: the export, then the extractor started
+// on the same folder, whose path has blanks, and followed to its last line.
+TEST(HeadlessSampleServerTest, ExportsTheSampleServerWithItsMessages) {
+  TempFolder work;
+  QProcess sample;
+  sample.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/korvel-sample",
+               {work.File("server"), "--subscribers", "40", "--messages", "60", "--seed", "11"});
+  ASSERT_TRUE(sample.waitForFinished(60000));
+  ASSERT_EQ(sample.exitCode(), 0) << sample.readAllStandardError().toStdString();
+  const QString output = work.File("Migration export/of May 2026");
+  ASSERT_TRUE(QDir().mkpath(output));
+
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("KORVEL_REGISTRY", work.File("server/registry.reg"));
+  environment.insert("KORVEL_DB_CONNECT", "sqlite:" + work.File("server/KorvelDb.sqlite"));
+  environment.insert("XDG_CONFIG_HOME", work.File("config"));
+  environment.insert("XDG_RUNTIME_DIR", work.path());
+  QProcess process;
+  process.setProcessEnvironment(environment);
+  // The sample's message store service runs under an account of its own.
+  process.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/KorvelToMaelisMigrationExport",
+                {"--headless", "--output", output + "/", "--include-messages", "--accept-account"});
+  ASSERT_TRUE(process.waitForFinished(120000));
+  const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+  EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+  const QString extraction_log = output + "/MsgExtraction.log";
+  const QStringList out = QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(out.size(), 4) << out.join('\n').toStdString();
+  EXPECT_EQ(out[0], "csv: " + output + "/KorvelMigrationOutput.csv");
+  EXPECT_EQ(out[2], "extraction log: " + extraction_log);
+
+  // The extractor ran to its end, and its log went by on standard error.
+  const QStringList extraction_lines = QString::fromLatin1(ReadBytes(extraction_log)).split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_FALSE(extraction_lines.isEmpty());
+  EXPECT_TRUE(extraction_lines.last().startsWith("LogFile closed at ")) << extraction_lines.last().toStdString();
+  EXPECT_TRUE(extraction_lines.contains("Output Directory set to " + output + ", SMTP domain is set to "));
+  EXPECT_TRUE(err.contains(extraction_lines.last())) << err.toStdString();
+
+  const std::string log = ReadBytes(output + "/KorvelToMaelisMigrationErrors.log");
+  EXPECT_NE(log.find("\r\nExporting messages - check the message extraction log for details= " +
+                     extraction_log.toStdString() + "\r\n\r\nExport complete: "),
+            std::string::npos)
+      << log;
+
+  // The CSV file, the voice names and one message file per extracted message.
+  const QStringList rows = ReadUtf16LeText(output + "/KorvelMigrationOutput.csv").split("\r\n", Qt::SkipEmptyParts);
+  EXPECT_GT(rows.size(), 30);
+  EXPECT_GT(QDir(output).entryList({"*_VOICE_NAME.WAV"}, QDir::Files).size(), 0);
+  const QStringList messages = QDir(output).entryList({"*.msg"}, QDir::Files);
+  EXPECT_GT(messages.size(), 30);
+  const QRegularExpression message_name("^.+_[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.msg$");
+  for (const QString& name : messages) EXPECT_TRUE(message_name.match(name).hasMatch()) << name.toStdString();
 }
 
 }  // namespace

@@ -43,6 +43,9 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
     ++account_checks;
     return account_is_message_store_facing;
   }
+  void PrepareExtractionProgress(const QString& extraction_log_path) override;
+  void ShowExtractionProgress(export_engine::ExportLog& log) override;
+  bool StartHiddenProgram(const QString& program, const QStringList& arguments) override;
 
   // Answers by text id; an id without an answer gets true (OK, Yes).
   std::map<int, bool> answers;
@@ -52,6 +55,12 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
   bool account_is_message_store_facing = true;
 
   int account_checks = 0;
+
+  // The extraction launch: "prepare PATH", "start PROGRAM ARG|ARG|..." and
+  // "show" in the order they came; `on_show` plays the monitoring.
+  bool extractor_starts = true;
+  std::function<void(export_engine::ExportLog&)> on_show;
+  QStringList extraction_steps;
 
   std::vector<export_engine::Prompt> prompts;
   std::vector<bool> running_changes;

@@ -383,6 +383,11 @@ TEST_F(MainWindowTest, EveryCheckAndRefusalLeavesTheWindowReadyForAnotherTry) {
   EXPECT_EQ(answerer_.shown[3].buttons, QMessageBox::Ok | QMessageBox::Cancel);
   EXPECT_TRUE(opened.paths.isEmpty());
   EXPECT_FALSE(start->isEnabled());
+  // The extraction was followed in the modal progress window until its close
+  // box ended the following, which the export log tells.
+  EXPECT_EQ(answerer_.followed_extraction_logs, QStringList({output_ + "/MsgExtraction.log"}));
+  EXPECT_NE(ReadBytes(LogPath()).find("\r\n(warning) The message extraction progress window was closed"),
+            std::string::npos);
 }
 
 TEST_F(MainWindowTest, ARunWithACommandLineEndsTheProgramWithoutOffers) {

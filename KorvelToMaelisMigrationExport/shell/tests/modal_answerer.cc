@@ -6,6 +6,7 @@
 #include <QFileDialog>
 
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
+#include "KorvelToMaelisMigrationExport/monitor/frm_message_extraction_progress.h"
 
 namespace shell_test {
 namespace {
@@ -55,6 +56,10 @@ void ModalAnswerer::AnswerActiveDialog() {
     if (buttons & QMessageBox::Yes) button = yes ? QMessageBox::Yes : QMessageBox::No;
     if (buttons & QMessageBox::Cancel) button = yes ? QMessageBox::Ok : QMessageBox::Cancel;
     box->button(button)->click();
+  } else if (auto* progress = dynamic_cast<monitor::frmMessageExtractionProgress*>(modal);
+             progress != nullptr && progress->isVisible()) {
+    followed_extraction_logs << progress->monitor().log_file_path();
+    progress->close();
   } else if (auto* chooser = qobject_cast<QFileDialog*>(modal); chooser != nullptr && chooser->isVisible()) {
     if (folder_to_choose.isEmpty()) {
       chooser->reject();

@@ -33,6 +33,9 @@ class ModalAnswerer {
   QString folder_to_choose;
 
   std::vector<ShownMessage> shown;
+  // The logs of the progress windows shown modally, which the answerer
+  // closes with their close box: no extractor runs beside a window test.
+  QStringList followed_extraction_logs;
   // The id each shown text starts with; -1 for a text from no id.
   std::vector<int> ShownIds() const;
 

@@ -1,0 +1,32 @@
+#include "KorvelToMaelisMigrationExport/monitor/console_follower.h"
+
+#include <thread>
+
+#include <QByteArray>
+
+namespace monitor {
+
+QString LogEcho::NewText(const QString& text) {
+  QString added = text.startsWith(echoed_) ? text.sliced(echoed_.size()) : text;
+  echoed_ = text;
+  added.remove(QLatin1Char('\r'));
+  return added;
+}
+
+void FollowOnConsole(ExtractionMonitor& monitor, const LogLineWriter& write_log_line, std::FILE* echo,
+                     const ConsoleClock& clock) {
+  LogEcho log_echo;
+  while (monitor.timer_enabled()) {
+    if (clock.sleep) {
+      clock.sleep(ExtractionMonitor::kTickInterval);
+    } else {
+      std::this_thread::sleep_for(ExtractionMonitor::kTickInterval);
+    }
+    if (!monitor.Tick(clock.now(), write_log_line)) continue;
+    const QByteArray added = log_echo.NewText(monitor.text()).toLocal8Bit();
+    std::fwrite(added.constData(), 1, static_cast<size_t>(added.size()), echo);
+    std::fflush(echo);
+  }
+}
+
+}  // namespace monitor
