@@ -65,8 +65,7 @@ bool ExtractionMonitor::Tick(MonitorTime now, const LogLineWriter& write_log_lin
     ~TickEnd() { ticking = false; }
   } tick_end{ticking_};
 
-  const LogFileText read =
-      log_file_path_.isEmpty() ? LogFileText{} : reader_(log_file_path_);
+  const LogFileText read = log_file_path_.isEmpty() ? LogFileText{} : reader_(log_file_path_);
   if (read.state == LogFileText::State::kMissing) {
     // Neither counter moves while there is no file; only the patience runs.
     if (now - last_seen_ >= kMissingLogPatience) End(MonitoringEnd::kLogMissing, write_log_line);
