@@ -75,11 +75,16 @@ Status CsvFile::WriteLine(QStringView line) {
 }
 
 Status CsvFile::WriteBytes(const char* data, size_t size) {
+  // A disk that fills up takes part of a line before it refuses the rest; the
+  // successor's import would read that part as a whole row, so it goes.
+  const off_t start = ::lseek(fd_, 0, SEEK_CUR);
   while (size > 0) {
     const ssize_t written = ::write(fd_, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
-      return Status::FileFailure(errno, error_number::kFileNotFound);
+      const Status failure = Status::FileFailure(errno, error_number::kFileNotFound);
+      if (start >= 0 && ::ftruncate(fd_, start) == 0) ::lseek(fd_, start, SEEK_SET);
+      return failure;
     }
     data += written;
     size -= static_cast<size_t>(written);

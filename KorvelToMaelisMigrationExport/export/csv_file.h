@@ -34,7 +34,8 @@ class CsvFile {
   Status Create(const QString& path);
 
   // Writes `line` and CR LF. Each line reaches the file before this returns,
-  // so a run that fails part way leaves every earlier row in place.
+  // so a run that fails part way leaves every earlier row in place; a line
+  // that cannot be written whole is not in the file at all.
   Status WriteLine(QStringView line);
 
   void Close();

@@ -48,8 +48,9 @@ Status RefusedName() {
                          error_number::kPathFileAccessError);
 }
 
-// Copies the open recording to `target`, replacing a file there. A run copies
-// one file per subscriber, so the copy is left to the kernel.
+// Copies the open recording to `target`, replacing a file there; a copy that
+// fails leaves no file. A run copies one file per subscriber, so the copy is
+// left to the kernel.
 Status CopyReplacing(int source, const QString& target) {
   const int out = OpenForWriting(target, O_WRONLY | O_CREAT | O_TRUNC);
   if (out < 0) return Status::FileFailure(errno, error_number::kPathNotFound);
@@ -65,6 +66,8 @@ Status CopyReplacing(int source, const QString& target) {
     }
   }
   if (::close(out) != 0 && status.ok()) status = Status::FileFailure(errno, error_number::kFileNotFound);
+  // A part of a recording would pass for the whole one.
+  if (!status.ok()) ::unlink(QFile::encodeName(target).constData());
   return status;
 }
 

@@ -1,0 +1,136 @@
+// The headless export on a disk that fills up: the program runs with its
+// files' sizes limited (the signal ignored, so a write beyond the limit fails
+// as on a full disk). Whatever is lost is logged and counted, and no file is
+// left half-written for the successor's import to take as whole.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+
+#include "KorvelToMaelisMigrationExport/export/tests/test_directory.h"
+#include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
+
+namespace {
+
+using export_test::ReadBytes;
+using export_test::ReadUtf16LeText;
+using export_test::TempFolder;
+using export_test::TestDirectory;
+using export_test::TestSubscriber;
+using export_test::WriteBytes;
+
+constexpr char kTooLarge[] =
+    "(error) in export. Description=File too large, Source=KorvelToMaelisMigrationExport, Number= 61";
+constexpr int kSubscribers = 10;
+
+struct Finished {
+  int exit_code = -1;
+  QString out;
+  QString err;
+};
+
+int CountLines(const std::string& log, const std::string& line) {
+  int count = 0;
+  for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
+  return count;
+}
+
+class FullDiskTest : public ::testing::Test {
+ protected:
+  FullDiskTest() {
+    QDir().mkpath(output_);
+    QDir().mkpath(work_.File("server/Stream Files"));
+    WriteBytes(work_.File("registry.reg"),
+               "Windows Registry Editor Version 5.00\r\n\r\n"
+               "[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
+               "\"Version Number\"=dword:00040000\r\n\"Build Number\"=dword:0004000a\r\n\r\n"
+               "[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n"
+               "\"Root Path\"=\"" + work_.File("server/").toStdString() + "\"\r\n");
+    environment_.insert("KORVEL_DB_CONNECT", directory_.connect_string());
+    environment_.insert("KORVEL_REGISTRY", work_.File("registry.reg"));
+    environment_.insert("XDG_CONFIG_HOME", work_.File("config"));
+    environment_.insert("XDG_RUNTIME_DIR", work_.path());
+  }
+
+  // Subscribers whose rows are long, so that the CSV file outgrows the log.
+  void AddSubscribers() {
+    for (int i = 1; i <= kSubscribers; ++i) {
+      directory_.AddCompleteSubscriber({.id = QString("S%1").arg(i),
+                                        .alias = QString("user%1").arg(i),
+                                        .first_name = QString(100, QChar(u'F')),
+                                        .last_name = QString(100, QChar(u'L'))});
+    }
+  }
+
+  Finished Run(rlim_t file_size_limit) {
+    QProcess process;
+    process.setProcessEnvironment(environment_);
+    process.setChildProcessModifier([file_size_limit] {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{file_size_limit, file_size_limit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    process.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/KorvelToMaelisMigrationExport",
+                  {"--headless", "--output", output_, "--items", "1,2,3,6,16", "--overwrite"});
+    EXPECT_TRUE(process.waitForFinished(60000));
+    Finished finished;
+    finished.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    finished.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    finished.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return finished;
+  }
+
+  QString Csv() const { return output_ + "/KorvelMigrationOutput.csv"; }
+  std::string Log() const { return ReadBytes(output_ + "/KorvelToMaelisMigrationErrors.log"); }
+
+  TempFolder work_;
+  TestDirectory directory_{work_.File("KorvelDb.sqlite")};
+  QString output_ = work_.File("out");
+  QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
+};
+
+TEST_F(FullDiskTest, ACsvFileThatOutgrowsTheDiskLosesWholeRowsAndSaysSo) {
+  AddSubscribers();
+  const Finished unlimited = Run(RLIM_INFINITY);
+  ASSERT_TRUE(unlimited.out.endsWith("errors: 0\n")) << unlimited.out.toStdString() << unlimited.err.toStdString();
+  const qint64 whole = QFileInfo(Csv()).size();
+  ASSERT_GT(static_cast<size_t>(whole / 2), Log().size() + kSubscribers * sizeof kTooLarge) << "the log must fit";
+
+  const Finished limited = Run(static_cast<rlim_t>(whole / 2));
+  EXPECT_EQ(limited.exit_code, 0) << limited.err.toStdString();
+  const std::string log = Log();
+  const int lost = CountLines(log, kTooLarge);
+  EXPECT_GT(lost, 0) << log;
+  EXPECT_TRUE(limited.out.endsWith(QString("errors: %1\n").arg(lost))) << limited.out.toStdString();
+  // Every row in the file is whole: the one that did not fit is not there at all.
+  const QString csv = ReadUtf16LeText(Csv());
+  EXPECT_TRUE(csv.endsWith("\r\n"));
+  EXPECT_EQ(csv.count("\r\n") + lost, 1 + kSubscribers) << csv.toStdString();
+}
+
+TEST_F(FullDiskTest, WhenNothingCanBeWrittenEveryLineIsCounted) {
+  AddSubscribers();
+  const Finished run = Run(0);
+  EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.endsWith(QString("errors: %1\n").arg(1 + kSubscribers))) << run.out.toStdString();
+  EXPECT_EQ(QFileInfo(Csv()).size(), 0);
+  EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(FullDiskTest, AVoiceNameThatOutgrowsTheDiskIsNotLeftHalfCopied) {
+  WriteBytes(work_.File("server/Stream Files/one.wav"), "RIFF" + std::string(64 * 1024, 'w'));
+  directory_.AddCompleteSubscriber({.id = "S1", .alias = "one", .stream_path = "one.wav"});
+  const Finished run = Run(16 * 1024);
+  EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.endsWith("errors: 1\n")) << run.out.toStdString();
+  EXPECT_EQ(CountLines(Log(), kTooLarge), 1) << Log();
+  // The row names the file, as it does for any copy that failed.
+  EXPECT_TRUE(ReadUtf16LeText(Csv()).endsWith(",one_VOICE_NAME.WAV\r\n"));
+  EXPECT_FALSE(QFileInfo::exists(output_ + "/one_VOICE_NAME.WAV"));
+}
+
+}  // namespace
