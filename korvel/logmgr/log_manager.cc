@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "korvel/logmgr/json_line.h"
+#include "platform/json/json_text.h"
 #include "korvel/logmgr/log_file.h"
 #include "korvel/logmgr/logmgr.h"
 #include "platform/com/com_object.h"
@@ -76,7 +77,7 @@ class LogManager final : public ComObject<IQoLogMgr, IDispatch> {
     if (!file_) return E_UNEXPECTED;
     std::wstring_view module;
     if (module_handle >= 1 && module_handle <= modules_.size()) module = modules_[module_handle - 1];
-    return file_->AppendLine(TraceLine(CurrentUtcTime(), getpid(), module, module_handle, level,
+    return file_->AppendLine(TraceLine(json_text::CurrentUtcTime(), getpid(), module, module_handle, level,
                                        std::wstring_view(text, SysStringLen(text))));
   }
 
@@ -122,7 +123,7 @@ class LogManager final : public ComObject<IQoLogMgr, IDispatch> {
     // the file for this line only.
     std::unique_ptr<LogFile> file;
     HRESULT hr = LogFile::Open(LogFilePath(), &file);
-    if (SUCCEEDED(hr)) hr = file->AppendLine(DiagnosticLine(CurrentUtcTime(), getpid(), text, numbers));
+    if (SUCCEEDED(hr)) hr = file->AppendLine(DiagnosticLine(json_text::CurrentUtcTime(), getpid(), text, numbers));
     if (FAILED(hr)) {
       if (exception != nullptr) {
         *exception = EXCEPINFO{};

@@ -15,6 +15,7 @@
 #include "platform/codepage/codepage.h"
 #include "platform/eventlog/event_record.h"
 #include "platform/eventlog/last_error.h"
+#include "platform/json/json_text.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ BOOL ReportEventW(HANDLE event_log, WORD type, WORD category, DWORD event_id, PS
   WriteToSyslog(*log, event);
   const std::string path = EventLogFilePath();
   if (path.empty()) return TRUE;
-  DWORD error = AppendLine(path, eventlog::EventJsonLine(eventlog::CurrentUtcTime(), event));
+  DWORD error = AppendLine(path, eventlog::EventJsonLine(json_text::CurrentUtcTime(), event));
   return error == ERROR_SUCCESS ? TRUE : Fail(error);
 }
 

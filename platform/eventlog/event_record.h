@@ -21,9 +21,6 @@ struct EventRecord {
   std::string_view data;
 };
 
-// The current time as UTC ISO 8601 with milliseconds: 2024-05-01T12:34:56.789Z.
-std::string CurrentUtcTime();
-
 // {"time":"...","source":"...","type":1,"category":0,"event":100,"strings":["...",...]}
 // in UTF-8, with "data":"<lower-case hex>" after the strings when the event
 // has data. Characters that UTF-8 cannot carry (a lone surrogate) become

@@ -18,17 +18,6 @@
 
 namespace {
 
-TEST(JsonLine, EscapesWhatJsonMustWritesUtf8AndAUtcTime) {
-  std::string out;
-  korvel::logmgr::AppendJsonString(&out, std::wstring(L"a\"b\\c\nd\re\tf\x01g\0h \u00e9\u65e5\U0001F600", 19));
-  EXPECT_EQ(out, "\"a\\\"b\\\\c\\nd\\re\\tf\\u0001g\\u0000h \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80\"");
-  out.clear();
-  korvel::logmgr::AppendJsonString(&out, std::wstring(1, static_cast<wchar_t>(0xD800)));  // no character at all
-  EXPECT_EQ(out, "\"\xEF\xBF\xBD\"");
-  EXPECT_TRUE(std::regex_match(korvel::logmgr::CurrentUtcTime(),
-                               std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)")));
-}
-
 class LogManager : public ::testing::Test {
  protected:
   void SetUp() override {
