@@ -16,6 +16,7 @@
 
 namespace {
 
+using export_test::CountOf;
 using export_test::ReadBytes;
 using export_test::ReadUtf16LeText;
 using export_test::TempFolder;
@@ -32,12 +33,6 @@ struct Finished {
   QString out;
   QString err;
 };
-
-int CountLines(const std::string& log, const std::string& line) {
-  int count = 0;
-  for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
-  return count;
-}
 
 class FullDiskTest : public ::testing::Test {
  protected:
@@ -103,7 +98,7 @@ TEST_F(FullDiskTest, ACsvFileThatOutgrowsTheDiskLosesWholeRowsAndSaysSo) {
   const Finished limited = Run(static_cast<rlim_t>(whole / 2));
   EXPECT_EQ(limited.exit_code, 0) << limited.err.toStdString();
   const std::string log = Log();
-  const int lost = CountLines(log, kTooLarge);
+  const int lost = CountOf(log, kTooLarge);
   EXPECT_GT(lost, 0) << log;
   EXPECT_TRUE(limited.out.endsWith(QString("errors: %1\n").arg(lost))) << limited.out.toStdString();
   // Every row in the file is whole: the one that did not fit is not there at all.
@@ -127,7 +122,7 @@ TEST_F(FullDiskTest, AVoiceNameThatOutgrowsTheDiskIsNotLeftHalfCopied) {
   const Finished run = Run(16 * 1024);
   EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
   EXPECT_TRUE(run.out.endsWith("errors: 1\n")) << run.out.toStdString();
-  EXPECT_EQ(CountLines(Log(), kTooLarge), 1) << Log();
+  EXPECT_EQ(CountOf(Log(), kTooLarge), 1) << Log();
   // The row names the file, as it does for any copy that failed.
   EXPECT_TRUE(ReadUtf16LeText(Csv()).endsWith(",one_VOICE_NAME.WAV\r\n"));
   EXPECT_FALSE(QFileInfo::exists(output_ + "/one_VOICE_NAME.WAV"));

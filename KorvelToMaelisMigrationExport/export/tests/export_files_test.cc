@@ -57,17 +57,6 @@ TEST(CsvFileTest, StartsWithByteOrderMarkAndEndsEveryLineWithCrLf) {
   EXPECT_EQ(ReadBytes(path), expected);
 }
 
-TEST(CsvFileTest, FailureToCreateIsReportedAgainByEveryWrite) {
-  TempFolder folder;
-  CsvFile csv;
-  const Status created = csv.Create(folder.File("missing/KorvelMigrationOutput.csv"));
-  ASSERT_FALSE(created.ok());
-  EXPECT_EQ(created.number(), error_number::kPathNotFound);
-  const Status written = csv.WriteLine(u"Alias");
-  EXPECT_EQ(written.number(), error_number::kPathNotFound);
-  EXPECT_EQ(written.description(), created.description());
-}
-
 TEST(CsvFileTest, AReadOnlyFileIsNotReplaced) {
   TempFolder folder;
   const QString path = folder.File(kCsvFileName);

@@ -17,31 +17,31 @@ namespace {
 using export_engine::PromptButtons;
 using export_engine::RunResult;
 
-TEST_F(ExportRunTest, NothingTickedEndsTheRunWithNotice36) {
-  const RunResult result = Run(Request(Entries({})));
-  EXPECT_FALSE(result.reached_end);
-  EXPECT_EQ(front_end_.PromptIds(), std::vector<int>({36}));
-  EXPECT_EQ(front_end_.prompts[0].text, "No items selected for output!");
+// Each check ends the run before anything is written or saved.
+TEST_F(ExportRunTest, ChecksEndTheRunWithTheirNotice) {
+  const auto without = [](int position) {
+    std::vector<export_engine::DataItemEntry> entries = AllEntries();
+    entries[static_cast<size_t>(position - 1)].ticked = false;
+    return entries;
+  };
+  const struct {
+    std::vector<export_engine::DataItemEntry> entries;
+    bool output_path;
+    int notice;
+  } cases[] = {{Entries({}), true, 36}, {AllEntries(), false, 126}, {without(1), true, 128},
+               {without(2), true, 128}, {without(3), true, 128},  {without(6), true, 128}};
+  for (const auto& c : cases) {
+    front_end_.prompts.clear();
+    export_engine::ExportRequest request = Request(c.entries);
+    if (!c.output_path) request.output_path.clear();
+    EXPECT_FALSE(Run(request).reached_end);
+    EXPECT_EQ(front_end_.PromptIds(), std::vector<int>({c.notice}));
+    if (c.notice == 36 && !front_end_.prompts.empty()) {
+      EXPECT_EQ(front_end_.prompts[0].text, "No items selected for output!");
+    }
+  }
   EXPECT_TRUE(front_end_.saved_output_paths.isEmpty());
   EXPECT_TRUE(QDir(output_.path()).isEmpty());
-}
-
-TEST_F(ExportRunTest, AnEmptyOutputPathEndsTheRunWithNotice126) {
-  export_engine::ExportRequest request = Request(AllEntries());
-  request.output_path.clear();
-  EXPECT_FALSE(Run(request).reached_end);
-  EXPECT_EQ(front_end_.PromptIds(), std::vector<int>({126}));
-}
-
-TEST_F(ExportRunTest, ARequiredEntryLeftUntickedEndsTheRunWithNotice128) {
-  for (int required : {1, 2, 3, 6}) {
-    front_end_.prompts.clear();
-    std::vector<export_engine::DataItemEntry> entries = AllEntries();
-    entries[static_cast<size_t>(required - 1)].ticked = false;
-    EXPECT_FALSE(Run(Request(entries)).reached_end);
-    EXPECT_EQ(front_end_.PromptIds(), std::vector<int>({128})) << required;
-  }
-  EXPECT_FALSE(QFileInfo::exists(CsvPath()));
 }
 
 TEST_F(ExportRunTest, RequiredEntriesAreKnownByTheirCurrentLabelInAnyCase) {

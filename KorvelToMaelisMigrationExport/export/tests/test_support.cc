@@ -54,6 +54,12 @@ void WriteBytes(const QString& path, const std::string& bytes) {
   out << bytes;
 }
 
+int CountOf(const std::string& text, const std::string& needle) {
+  int count = 0;
+  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++count;
+  return count;
+}
+
 QString ReadUtf16LeText(const QString& path) {
   const std::string bytes = ReadBytes(path);
   if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return QStringLiteral("<no byte-order mark>");

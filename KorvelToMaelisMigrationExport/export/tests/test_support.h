@@ -28,6 +28,9 @@ class TempFolder {
 std::string ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const std::string& bytes);
 
+// How often `needle` occurs in `text`, occurrences not overlapping.
+int CountOf(const std::string& text, const std::string& needle);
+
 // A UTF-16LE file with byte-order mark, as text (the mark dropped).
 QString ReadUtf16LeText(const QString& path);
 
