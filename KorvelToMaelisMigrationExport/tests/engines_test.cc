@@ -11,7 +11,6 @@
 #include <memory>
 
 #include <QDir>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -100,15 +99,12 @@ Export ExportSample(const QString& server, const QString& connect, const QString
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("KORVEL_REGISTRY", server + "/registry.reg");
   environment.insert("XDG_CONFIG_HOME", output + "/config");
-  QProcess process;
-  process.setProcessEnvironment(environment);
-  process.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/KorvelToMaelisMigrationExport",
-                {"--headless", "--output", output + "/", "--connect", connect});
-  EXPECT_TRUE(process.waitForFinished(120000));
+  const export_test::Finished run = export_test::RunProgram(
+      "KorvelToMaelisMigrationExport", {"--headless", "--output", output + "/", "--connect", connect}, environment);
   Export result;
-  result.exit_code = process.exitCode();
-  result.out = process.readAllStandardOutput().toStdString();
-  result.err = process.readAllStandardError().toStdString();
+  result.exit_code = run.exit_code;
+  result.out = run.out.toStdString();
+  result.err = run.err.toStdString();
   result.csv = ReadBytes(output + "/KorvelMigrationOutput.csv");
   result.log = WithoutTimes(ReadBytes(output + "/KorvelToMaelisMigrationErrors.log"));
   // The printed paths differ by folder; the error count must not.
@@ -118,11 +114,10 @@ Export ExportSample(const QString& server, const QString& connect, const QString
 
 TEST_F(PostgresTest, TheSampleServerExportsTheSameThroughEveryEngine) {
   TempFolder work;
-  QProcess sample;
-  sample.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/korvel-sample",
-               {work.File("server"), "--subscribers", "150", "--messages", "0", "--seed", "11"});
-  ASSERT_TRUE(sample.waitForFinished(60000));
-  ASSERT_EQ(sample.exitCode(), 0) << sample.readAllStandardError().toStdString();
+  const export_test::Finished sample =
+      export_test::RunProgram("korvel-sample", {work.File("server"), "--subscribers", "150", "--messages", "0", "--seed", "11"},
+                              QProcessEnvironment::systemEnvironment());
+  ASSERT_EQ(sample.exit_code, 0) << sample.err.toStdString();
   const QString file = work.File("server/KorvelDb.sqlite");
   const QString postgres = CopyToServer(file, kServerColumnTypes);
 

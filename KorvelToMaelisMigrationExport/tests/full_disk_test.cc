@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
@@ -17,7 +16,9 @@
 namespace {
 
 using export_test::CountOf;
+using export_test::Finished;
 using export_test::ReadBytes;
+using export_test::RunProgram;
 using export_test::ReadUtf16LeText;
 using export_test::TempFolder;
 using export_test::TestDirectory;
@@ -27,12 +28,6 @@ using export_test::WriteBytes;
 constexpr char kTooLarge[] =
     "(error) in export. Description=File too large, Source=KorvelToMaelisMigrationExport, Number= 61";
 constexpr int kSubscribers = 10;
-
-struct Finished {
-  int exit_code = -1;
-  QString out;
-  QString err;
-};
 
 class FullDiskTest : public ::testing::Test {
  protected:
@@ -62,21 +57,13 @@ class FullDiskTest : public ::testing::Test {
   }
 
   Finished Run(rlim_t file_size_limit) {
-    QProcess process;
-    process.setProcessEnvironment(environment_);
-    process.setChildProcessModifier([file_size_limit] {
-      signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{file_size_limit, file_size_limit};
-      setrlimit(RLIMIT_FSIZE, &limit);
-    });
-    process.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/KorvelToMaelisMigrationExport",
-                  {"--headless", "--output", output_, "--items", "1,2,3,6,16", "--overwrite"});
-    EXPECT_TRUE(process.waitForFinished(60000));
-    Finished finished;
-    finished.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    finished.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    finished.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return finished;
+    return RunProgram("KorvelToMaelisMigrationExport",
+                      {"--headless", "--output", output_, "--items", "1,2,3,6,16", "--overwrite"}, environment_, QString(),
+                      [file_size_limit] {
+                        signal(SIGXFSZ, SIG_IGN);
+                        const rlimit limit{file_size_limit, file_size_limit};
+                        setrlimit(RLIMIT_FSIZE, &limit);
+                      });
   }
 
   QString Csv() const { return output_ + "/KorvelMigrationOutput.csv"; }

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -18,7 +17,9 @@
 
 namespace {
 
+using export_test::Finished;
 using export_test::ReadBytes;
+using export_test::RunProgram;
 using export_test::ReadUtf16LeText;
 using export_test::TempFolder;
 using export_test::TestDirectory;
@@ -37,12 +38,6 @@ std::string ServerRegistry(const QString& service_account, const std::string& mo
 
 QString RunningUser() { return monitor::clsWKS().UserName(); }
 
-struct Finished {
-  int exit_code = -1;
-  QString out;
-  QString err;
-};
-
 class HeadlessTest : public ::testing::Test {
  protected:
   HeadlessTest() {
@@ -56,19 +51,8 @@ class HeadlessTest : public ::testing::Test {
     environment_.insert("HOME", work_.path());
   }
 
-  static QString Program(const QString& name) { return qEnvironmentVariable("KORVEL_BIN_DIR") + "/" + name; }
-
   Finished Run(const QStringList& arguments, const QString& working_folder = QString()) {
-    QProcess process;
-    process.setProcessEnvironment(environment_);
-    if (!working_folder.isEmpty()) process.setWorkingDirectory(working_folder);
-    process.start(Program("KorvelToMaelisMigrationExport"), arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    Finished finished;
-    finished.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    finished.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    finished.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return finished;
+    return RunProgram("KorvelToMaelisMigrationExport", arguments, environment_, working_folder);
   }
 
   TempFolder work_;
@@ -262,11 +246,10 @@ TEST_F(HeadlessTest, MessagesUnderAnotherAccountNeedAcceptAccount) {
 // on the same folder, whose path has blanks, and followed to its last line.
 TEST(HeadlessSampleServerTest, ExportsTheSampleServerWithItsMessages) {
   TempFolder work;
-  QProcess sample;
-  sample.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/korvel-sample",
-               {work.File("server"), "--subscribers", "50", "--messages", "60", "--seed", "11"});
-  ASSERT_TRUE(sample.waitForFinished(60000));
-  ASSERT_EQ(sample.exitCode(), 0) << sample.readAllStandardError().toStdString();
+  const Finished sample = RunProgram("korvel-sample", {work.File("server"), "--subscribers", "50", "--messages", "60",
+                                                        "--seed", "11"},
+                                      QProcessEnvironment::systemEnvironment());
+  ASSERT_EQ(sample.exit_code, 0) << sample.err.toStdString();
   const QString output = work.File("Migration export/of May 2026");
   ASSERT_TRUE(QDir().mkpath(output));
 
@@ -275,16 +258,14 @@ TEST(HeadlessSampleServerTest, ExportsTheSampleServerWithItsMessages) {
   environment.insert("KORVEL_DB_CONNECT", "sqlite:" + work.File("server/KorvelDb.sqlite"));
   environment.insert("XDG_CONFIG_HOME", work.File("config"));
   environment.insert("XDG_RUNTIME_DIR", work.path());
-  QProcess process;
-  process.setProcessEnvironment(environment);
   // The sample's message store service runs under an account of its own.
-  process.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/KorvelToMaelisMigrationExport",
-                {"--headless", "--output", output + "/", "--include-messages", "--accept-account"});
-  ASSERT_TRUE(process.waitForFinished(120000));
-  const QString err = QString::fromLocal8Bit(process.readAllStandardError());
-  EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+  const Finished run = RunProgram("KorvelToMaelisMigrationExport",
+                                  {"--headless", "--output", output + "/", "--include-messages", "--accept-account"},
+                                  environment);
+  const QString& err = run.err;
+  EXPECT_EQ(run.exit_code, 0) << err.toStdString();
   const QString extraction_log = output + "/MsgExtraction.log";
-  const QStringList out = QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  const QStringList out = run.out.split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(out.size(), 4) << out.join('\n').toStdString();
   EXPECT_EQ(out[0], "csv: " + output + "/KorvelMigrationOutput.csv");
   EXPECT_EQ(out[2], "extraction log: " + extraction_log);

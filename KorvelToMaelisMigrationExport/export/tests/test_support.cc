@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace export_test {
@@ -69,6 +70,21 @@ QString ReadUtf16LeText(const QString& path) {
                                         (static_cast<unsigned char>(bytes[i + 1]) << 8)));
   }
   return text;
+}
+
+Finished RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+                    const QString& working_folder, std::function<void()> in_child) {
+  QProcess process;
+  process.setProcessEnvironment(environment);
+  if (!working_folder.isEmpty()) process.setWorkingDirectory(working_folder);
+  if (in_child) process.setChildProcessModifier(in_child);
+  process.start(qEnvironmentVariable("KORVEL_BIN_DIR") + QLatin1Char('/') + program, arguments);
+  EXPECT_TRUE(process.waitForFinished(120000)) << program.toStdString();
+  Finished finished;
+  finished.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  finished.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+  finished.err = QString::fromLocal8Bit(process.readAllStandardError());
+  return finished;
 }
 
 }  // namespace export_test

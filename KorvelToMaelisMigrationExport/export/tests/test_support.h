@@ -3,10 +3,13 @@
 #ifndef KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
 #define KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
 
+#include <functional>
 #include <ostream>
 #include <string>
 
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 namespace export_test {
 
@@ -33,6 +36,19 @@ int CountOf(const std::string& text, const std::string& needle);
 
 // A UTF-16LE file with byte-order mark, as text (the mark dropped).
 QString ReadUtf16LeText(const QString& path);
+
+// What one of the kit's programs, run to its end by a test, left behind;
+// an exit code of -1 for a crash.
+struct Finished {
+  int exit_code = -1;
+  QString out;
+  QString err;
+};
+
+// Runs `program` from the build's program folder; `in_child` (when given)
+// runs in the child before the program starts.
+Finished RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+                    const QString& working_folder = QString(), std::function<void()> in_child = nullptr);
 
 }  // namespace export_test
 
