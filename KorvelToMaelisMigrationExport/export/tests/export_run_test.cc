@@ -166,14 +166,6 @@ TEST_F(ExportRunTest, TheClosingOffersOpenWhatWasAgreedTo) {
   EXPECT_EQ(result.log_path, LogPath());
 }
 
-TEST_F(ExportRunTest, ARunWithCommandLineTextEndsWithoutOffers) {
-  const RunResult result = Run(Request(AllEntries()));
-  EXPECT_TRUE(result.reached_end);
-  EXPECT_TRUE(result.ends_program);
-  EXPECT_TRUE(front_end_.prompts.empty());
-  EXPECT_TRUE(front_end_.opened.isEmpty());
-}
-
 TEST_F(ExportRunTest, LogIsFramedByTheHeaderAndTheStartAndEndLines) {
   directory_.AddCompleteSubscriber({.id = "S1", .alias = "a"});
   Run(Request(Entries({1, 2, 3, 6})));
