@@ -41,16 +41,10 @@ namespace {
 using export_test::TempFolder;
 using export_test::TestDirectory;
 using export_test::WriteBytes;
+using shell_test::Find;
 
 constexpr char kProgramName[] = "KorvelToMaelisMigrationExport";
 const QString kJapaneseFont = QString::fromUtf16(u"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF");
-
-template <typename Control>
-Control* Find(const QWidget& window, const char* name) {
-  auto* control = window.findChild<Control*>(QLatin1StringView(name));
-  EXPECT_NE(control, nullptr) << name;
-  return control;
-}
 
 QList<QAction*> LanguageEntries(const frmAbout& about) {
   return Find<QMenu>(about, "mnuSelectLanguage")->actions();

@@ -43,6 +43,7 @@ using export_test::ReadUtf16LeText;
 using export_test::TempFolder;
 using export_test::TestDirectory;
 using export_test::WriteBytes;
+using shell_test::Find;
 using shell_test::ModalAnswerer;
 using shell_test::OpenedFiles;
 
@@ -106,13 +107,6 @@ class MainWindowTest : public ::testing::Test {
     const bool ready = window->Load(connect_string_, command_line);
     if (loaded != nullptr) *loaded = ready;
     return window;
-  }
-
-  template <typename Control>
-  static Control* Find(const frmMain& window, const char* name) {
-    auto* control = window.findChild<Control*>(QLatin1StringView(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
   }
 
   static QStringList ListEntries(const frmMain& window, bool* all_ticked) {

@@ -1,6 +1,6 @@
 // Answers the window's modal dialogs the way an administrator would click
-// them, and records what they showed; and catches the files the window asks
-// the desktop to open.
+// them, and records what they showed; catches the files the window asks the
+// desktop to open; and finds a window's controls by name.
 #ifndef KORVEL_EXPORT_SHELL_TESTS_MODAL_ANSWERER_H_
 #define KORVEL_EXPORT_SHELL_TESTS_MODAL_ANSWERER_H_
 
@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
+#include <QWidget>
+#include <gtest/gtest.h>
 
 namespace shell_test {
 
@@ -58,6 +60,13 @@ class OpenedFiles : public QObject {
  public slots:
   void Open(const QUrl& url);
 };
+
+template <typename Control>
+Control* Find(const QWidget& window, const char* name) {
+  auto* control = window.findChild<Control*>(QLatin1StringView(name));
+  EXPECT_NE(control, nullptr) << name;
+  return control;
+}
 
 }  // namespace shell_test
 
