@@ -114,6 +114,8 @@ class RegistryFileParser {
         logical.pop_back();
         logical.append(Trim(lines_[i]));
       }
+      // A lone `\` joined to an empty line leaves nothing to read.
+      if (logical.empty()) continue;
       bool ok = logical.front() == L'[' ? ParseKeyLine(logical, line_number)
                                         : ParseValueLine(logical, line_number);
       if (!ok) return false;

@@ -360,4 +360,15 @@ TEST(RegistryFileTest, EveryPrefixOfAFileParsesOrFails) {
   }
 }
 
+// A `\` that continues onto an empty line joins nothing: the lines around it
+// still count.
+TEST(RegistryFileTest, AContinuationOntoAnEmptyLineIsNoLine) {
+  registry::ParseError error;
+  const auto file = registry::RegistryFile::Parse("REGEDIT4\n[HKLM\\K]\n\\\n\n\"v\"=dword:1\n", &error);
+  ASSERT_TRUE(file) << error.line << ": " << error.message;
+  const auto* values = file->FindValues(registry::RegistryRoot::kLocalMachine, L"K");
+  ASSERT_NE(values, nullptr);
+  EXPECT_EQ(values->count(L"V"), 1u);
+}
+
 }  // namespace
