@@ -97,9 +97,9 @@ std::optional<std::vector<DataItemEntry>> EntriesForItems(const QString& list, Q
     }
     const std::optional<export_engine::DataItem> item = is_number ? std::nullopt : export_engine::DataItemForLabel(wanted);
     if (!item) {
+      // One pass over the text: a "%2" in the entry stays as written.
       *error = QStringLiteral("--items: \"%1\" is neither a position from 1 to %2 nor the label of a data item")
-                   .arg(wanted)
-                   .arg(catalogue.size());
+                   .arg(wanted, QString::number(catalogue.size()));
       return std::nullopt;
     }
     entries[static_cast<size_t>(export_engine::DataItemInfoOf(*item).position - 1)].ticked = true;

@@ -43,6 +43,11 @@ TEST(CommandLineTest, ItemsByPositionOrLabelKeepTheListOrder) {
   EXPECT_TRUE(TickedPositions(none.command_line.data_items).empty());
 }
 
+TEST(CommandLineTest, AnItemsEntryThatFitsNothingIsQuotedAsWritten) {
+  EXPECT_EQ(ParseCommandLine({"--items", "1,%2 and %1"}).usage_error,
+            "--items: \"%2 and %1\" is neither a position from 1 to 16 nor the label of a data item");
+}
+
 TEST(CommandLineTest, OutputNamesAFolderOrTheFile) {
   export_test::TempFolder folder;
   EXPECT_EQ(OutputPathForOption(folder.path()), folder.path() + "/KorvelMigrationOutput.csv");
