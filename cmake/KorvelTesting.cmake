@@ -19,6 +19,6 @@ function(korvel_add_test)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KORVEL_REGISTRY=${CMAKE_BINARY_DIR}/tests/no-such-registry.reg;KORVEL_BIN_DIR=${KORVEL_BIN_DIR};${T_ENVIRONMENT}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KORVEL_REGISTRY=${CMAKE_BINARY_DIR}/tests/no-such-registry.reg;KORVEL_BIN_DIR=${KORVEL_BIN_DIR};${KORVEL_SANITIZER_ENVIRONMENT};${T_ENVIRONMENT}"
     TIMEOUT 300)
 endfunction()

@@ -3,6 +3,9 @@
 
 KORVEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KORVEL_BUILD="$KORVEL_ROOT/build"
+# Everything again with clang under AddressSanitizer and UndefinedBehaviorSanitizer,
+# with the fuzz targets.
+KORVEL_SANITIZE_BUILD="$KORVEL_ROOT/build-sanitize"
 
 # Debian packages the kit needs to build, run and test (see README.md).
 KORVEL_PACKAGES=(
@@ -12,6 +15,7 @@ KORVEL_PACKAGES=(
   libsqlite3-dev sqlite3 libdw-dev python3
   googletest libgtest-dev libbenchmark-dev time
   fonts-ipafont-gothic
+  clang-14 libclang-rt-14-dev
 )
 
 korvel_as_root() {
@@ -38,4 +42,13 @@ korvel_configure() {
 
 korvel_build() {
   cmake --build "$KORVEL_BUILD" --parallel "$(nproc)" "$@"
+}
+
+korvel_configure_sanitized() {
+  CC=clang-14 CXX=clang++-14 cmake -S "$KORVEL_ROOT" -B "$KORVEL_SANITIZE_BUILD" \
+    -DKORVEL_FUZZ=ON -DKORVEL_BUILD_TESTS=ON -DKORVEL_BUILD_BENCHMARKS=OFF "$@" >/dev/null
+}
+
+korvel_build_sanitized() {
+  cmake --build "$KORVEL_SANITIZE_BUILD" --parallel "$(nproc)" "$@"
 }

@@ -13,8 +13,8 @@ namespace {
 // Every column the objects read: a file that cannot answer these is no store.
 constexpr const char* kSchemaChecks[] = {
     "SELECT MailUserID, Alias, DisplayName, IsSubscriber FROM MailUser",
-    "SELECT MessageID, OwnerID, Folder, DeliveryTime, HasUnknownSender, SenderID, SenderAddressType, "
-    "SenderEmailAddress, Importance, Sensitivity, Subject FROM Message",
+    ("SELECT MessageID, OwnerID, Folder, DeliveryTime, HasUnknownSender, SenderID, SenderAddressType, "
+     "SenderEmailAddress, Importance, Sensitivity, Subject FROM Message"),
     "SELECT rowid, MessageID, Seq, Data FROM AudioStream",
 };
 

@@ -13,14 +13,14 @@ constexpr const char* kSchema[] = {
     "CREATE TABLE Location (LocationObjectID TEXT, Alias TEXT)",
     "CREATE TABLE COS (COSObjectID TEXT, Alias TEXT)",
     "CREATE TABLE CallHandler (CallHandlerObjectID TEXT, Alias TEXT, DTMFAccessID TEXT)",
-    "CREATE TABLE Subscriber (SubscriberObjectID TEXT, Alias TEXT, FirstName TEXT, LastName TEXT, "
-    "DisplayName TEXT, PWDTMF TEXT, DTMFAccessID TEXT, BillingID TEXT, Language, "
-    "ListInDirectory, StreamPath TEXT, CallHandlerObjectID TEXT, COSObjectID TEXT, "
-    "LocationObjectID TEXT, SubscriberType INTEGER)",
+    ("CREATE TABLE Subscriber (SubscriberObjectID TEXT, Alias TEXT, FirstName TEXT, LastName TEXT, "
+     "DisplayName TEXT, PWDTMF TEXT, DTMFAccessID TEXT, BillingID TEXT, Language, "
+     "ListInDirectory, StreamPath TEXT, CallHandlerObjectID TEXT, COSObjectID TEXT, "
+     "LocationObjectID TEXT, SubscriberType INTEGER)"),
     "CREATE TABLE DTMFAccessID (DTMFAccessID TEXT, IsPrimaryID TEXT, ParentObjectID TEXT)",
     "CREATE TABLE NotificationMWI (Alias TEXT, ParentObjectID TEXT, MWIExtension TEXT)",
-    "CREATE TABLE ContactRule (ParentObjectID TEXT, Alias TEXT, Action INTEGER, TransferType INTEGER, "
-    "Extension TEXT, TransferRings INTEGER)",
+    ("CREATE TABLE ContactRule (ParentObjectID TEXT, Alias TEXT, Action INTEGER, TransferType INTEGER, "
+     "Extension TEXT, TransferRings INTEGER)"),
     "CREATE VIEW vw_Location AS SELECT * FROM Location",
     "CREATE VIEW vw_COS AS SELECT * FROM COS",
     "CREATE VIEW vw_CallHandler AS SELECT * FROM CallHandler",
