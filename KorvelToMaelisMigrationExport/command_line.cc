@@ -1,5 +1,6 @@
 #include "KorvelToMaelisMigrationExport/command_line.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "KorvelToMaelisMigrationExport/export/csv_file.h"
@@ -110,6 +111,9 @@ std::optional<std::vector<DataItemEntry>> EntriesForItems(const QString& list, Q
 QString OutputPathForOption(const QString& output) {
   if (output.isEmpty()) return QString();
   QString path = output;
+  // Made absolute before Qt sees it: Qt takes a path that starts with ':' for
+  // one of its own resources, never for a file in the current folder.
+  if (!path.startsWith(QLatin1Char('/'))) path.prepend(QDir::currentPath() + QLatin1Char('/'));
   if (path.endsWith(QLatin1Char('/')) || QFileInfo(path).isDir()) {
     if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
     path += QLatin1StringView(export_engine::kCsvFileName);

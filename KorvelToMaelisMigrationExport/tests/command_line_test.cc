@@ -54,6 +54,7 @@ TEST(CommandLineTest, OutputNamesAFolderOrTheFile) {
   EXPECT_EQ(OutputPathForOption(folder.path() + "/new/"), folder.path() + "/new/KorvelMigrationOutput.csv");
   EXPECT_EQ(OutputPathForOption(folder.path() + "/mine.csv"), folder.path() + "/mine.csv");
   EXPECT_EQ(OutputPathForOption("relative.csv"), QDir::currentPath() + "/relative.csv");
+  EXPECT_EQ(OutputPathForOption(":colon.csv"), QDir::currentPath() + "/:colon.csv");
   EXPECT_EQ(OutputPathForOption(""), "");
 }
 
