@@ -25,15 +25,10 @@ using export_test::TempFolder;
 using export_test::TestDirectory;
 using export_test::WriteBytes;
 
-// The registry of a current, running server whose message store service runs
-// under `service_account`, and whatever `more` adds.
-std::string ServerRegistry(const QString& service_account, const std::string& more = std::string()) {
-  return "Windows Registry Editor Version 5.00\r\n\r\n"
-         "[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
-         "\"Version Number\"=dword:00040000\r\n"
-         "\"Build Number\"=dword:0004000a\r\n\r\n"
-         "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QoTmMgr]\r\n"
-         "\"ObjectName\"=\"CORP\\\\" + service_account.toStdString() + "\"\r\n" + more;
+// The registry of a current server whose message store service runs under
+// `service_account`, and whatever `more` adds.
+void WriteServerRegistry(const QString& path, const QString& service_account, const std::string& more = "") {
+  export_test::WriteServerRegistry(path, {.service_account = "CORP\\" + service_account, .more = more});
 }
 
 QString RunningUser() { return monitor::clsWKS().UserName(); }
@@ -43,7 +38,7 @@ class HeadlessTest : public ::testing::Test {
   HeadlessTest() {
     QDir().mkpath(output_);
     QDir().mkpath(work_.File("runtime"));
-    WriteBytes(work_.File("registry.reg"), ServerRegistry(RunningUser()));
+    WriteServerRegistry(work_.File("registry.reg"), RunningUser());
     environment_.insert("KORVEL_DB_CONNECT", directory_.connect_string());
     environment_.insert("KORVEL_REGISTRY", work_.File("registry.reg"));
     environment_.insert("XDG_CONFIG_HOME", work_.File("config"));
@@ -160,9 +155,9 @@ TEST_F(HeadlessTest, BadUsageGivesStatus64AndTheUsage) {
 TEST_F(HeadlessTest, RelativeOutputAndTheServerRootFromTheRegistry) {
   QDir().mkpath(work_.File("server/Stream Files/names"));
   WriteBytes(work_.File("server/Stream Files/names/one.wav"), "RIFF one");
-  WriteBytes(work_.File("registry.reg"),
-             ServerRegistry(RunningUser(), "\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n"
-                                           "\"Root Path\"=\"" + (work_.path() + "/server/").toStdString() + "\"\r\n"));
+  WriteServerRegistry(work_.File("registry.reg"), RunningUser(),
+                      "\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n\"Root Path\"=\"" +
+                          (work_.path() + "/server/").toStdString() + "\"\r\n");
   directory_.AddCompleteSubscriber({.id = "S1", .alias = "one", .stream_path = "names\\one.wav"});
   const Finished run = Run({"--headless", "--output", "out/export.csv", "--items", "1,2,3,6,16"}, work_.path());
   EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
@@ -185,8 +180,7 @@ TEST_F(HeadlessTest, StartUpChecksEndTheProgramWithTheirMessageAndStatusTwo) {
                                        registry.toStdString() + ", which does not exist)\n");
   EXPECT_TRUE(run.out.isEmpty());
 
-  WriteBytes(registry, "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
-                       "\"Version Number\"=dword:00040000\r\n\"Build Number\"=dword:00040009\r\n");
+  export_test::WriteServerRegistry(registry, {.build_number = 0x00040009});
   run = Run({"--headless", "--output", output_});
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_TRUE(run.err.toStdString().starts_with(too_old + "KorvelToMaelisMigrationExport: server version 4.0 build 4 "
@@ -225,7 +219,7 @@ TEST_F(HeadlessTest, ASecondCopyEndsAtOnceWithOneLine) {
 }
 
 TEST_F(HeadlessTest, MessagesUnderAnotherAccountNeedAcceptAccount) {
-  WriteBytes(work_.File("registry.reg"), ServerRegistry("somebody-else"));
+  WriteServerRegistry(work_.File("registry.reg"), "somebody-else");
   const Finished refused = Run({"--headless", "--output", output_, "--include-messages"});
   EXPECT_EQ(refused.exit_code, 1);
   EXPECT_TRUE(refused.err.endsWith("Do you want to continue? [Yes/No] No\n")) << refused.err.toStdString();
@@ -236,7 +230,7 @@ TEST_F(HeadlessTest, MessagesUnderAnotherAccountNeedAcceptAccount) {
   EXPECT_TRUE(accepted.err.contains("Do you want to continue? [Yes/No] Yes\n"));
 
   // Under the service's own account nothing is asked.
-  WriteBytes(work_.File("registry.reg"), ServerRegistry(RunningUser()));
+  WriteServerRegistry(work_.File("registry.reg"), RunningUser());
   const Finished own = Run({"--headless", "--output", output_, "--include-messages", "--overwrite"});
   EXPECT_EQ(own.exit_code, 0) << own.err.toStdString();
   EXPECT_FALSE(own.err.contains("Do you want to continue?"));

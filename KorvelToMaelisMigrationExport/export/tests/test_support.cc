@@ -72,6 +72,25 @@ QString ReadUtf16LeText(const QString& path) {
   return text;
 }
 
+void WriteServerRegistry(const QString& path, const ServerRegistry& registry) {
+  const auto dword = [](quint32 value) {
+    return QStringLiteral("=dword:%1\r\n").arg(value, 8, 16, QLatin1Char('0')).toStdString();
+  };
+  std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
+                     "\"Version Number\"" + dword(registry.version_number) +
+                     "\"Build Number\"" + dword(registry.build_number);
+  if (registry.server_state) {
+    text += "\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n\"Server State\"" +
+            dword(*registry.server_state);
+  }
+  if (!registry.service_account.isEmpty()) {
+    text += "\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QoTmMgr]\r\n\"ObjectName\"=\"" +
+            QString(registry.service_account).replace(QLatin1String("\\"), QLatin1String("\\\\")).toStdString() +
+            "\"\r\n";
+  }
+  WriteBytes(path, text + registry.more);
+}
+
 Finished RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
                     const QString& working_folder, std::function<void()> in_child) {
   QProcess process;

@@ -4,6 +4,7 @@
 #define KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -36,6 +37,18 @@ int CountOf(const std::string& text, const std::string& needle);
 
 // A UTF-16LE file with byte-order mark, as text (the mark dropped).
 QString ReadUtf16LeText(const QString& path);
+
+// The registry file of a server as the kit reads it: the version numbers,
+// the server state and the message store service's account (a key left out
+// when its value is absent), then `more` as it stands.
+struct ServerRegistry {
+  quint32 version_number = 0x00040000;
+  quint32 build_number = 0x0004000A;
+  std::optional<quint32> server_state = std::nullopt;
+  QString service_account = QString();  // DOMAIN\user, as the running user sees it
+  std::string more = std::string();
+};
+void WriteServerRegistry(const QString& path, const ServerRegistry& registry);
 
 // What one of the kit's programs, run to its end by a test, left behind;
 // an exit code of -1 for a crash.

@@ -30,14 +30,9 @@ TEST(AccountCheckTest, ComparesTheRegistrysServiceAccountWithTheRunningUser) {
   setenv("KORVEL_REGISTRY", registry.toLocal8Bit().constData(), 1);
   EXPECT_FALSE(bCheckIfRunningAccountIsMessageStoreFacing()) << "no registry file";
 
-  const auto write_account = [&](const QString& account) {
-    export_test::WriteBytes(registry, "Windows Registry Editor Version 5.00\r\n\r\n"
-                                      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QoTmMgr]\r\n"
-                                      "\"ObjectName\"=\"" + account.toStdString() + "\"\r\n");
-  };
-  write_account("CORP\\\\" + user.toUpper());
+  export_test::WriteServerRegistry(registry, {.service_account = "CORP\\" + user.toUpper()});
   EXPECT_TRUE(bCheckIfRunningAccountIsMessageStoreFacing());
-  write_account("CORP\\\\" + user + "x");
+  export_test::WriteServerRegistry(registry, {.service_account = "CORP\\" + user + "x"});
   EXPECT_FALSE(bCheckIfRunningAccountIsMessageStoreFacing());
   unsetenv("KORVEL_REGISTRY");
 }

@@ -9,7 +9,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QTextCursor>
@@ -217,11 +216,10 @@ TEST_F(ProgressWindowTest, ShowModalReturnsWhenTheMonitoringEnds) {
 TEST(ProgressWindowRunTest, FollowsARealExtractionToItsClosingLine) {
   export_test::TempFolder work;
   const QString bin = qEnvironmentVariable("KORVEL_BIN_DIR");
-  QProcess sample;
-  sample.start(bin + "/korvel-sample",
-               {work.File("server"), "--subscribers", "120", "--messages", "1500", "--seed", "3"});
-  ASSERT_TRUE(sample.waitForFinished(120000));
-  ASSERT_EQ(sample.exitCode(), 0) << sample.readAllStandardError().toStdString();
+  const export_test::Finished sample =
+      export_test::RunProgram("korvel-sample", {work.File("server"), "--subscribers", "120", "--messages", "1500",
+                                                "--seed", "3"}, QProcessEnvironment::systemEnvironment());
+  ASSERT_EQ(sample.exit_code, 0) << sample.err.toStdString();
   const QString output = work.File("export folder with blanks");
   ASSERT_TRUE(QDir().mkpath(output));
   const QString log_path = output + "/MsgExtraction.log";

@@ -59,11 +59,7 @@ TEST(KorvelVersionTest, TheVersionIsReadFromTheServersRegistryKey) {
   const QString registry = folder.File("registry.reg");
   setenv("KORVEL_REGISTRY", registry.toLocal8Bit().constData(), 1);
   EXPECT_EQ(ReadServerVersion(), (ServerVersion{0, 0, 0, 0})) << "no registry file";
-  export_test::WriteBytes(registry,
-                          "Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
-                          "\"Version Number\"=dword:00040000\r\n"
-                          "\"Build Number\"=dword:0004000a\r\n");
+  export_test::WriteServerRegistry(registry, {.version_number = 0x00040000, .build_number = 0x0004000A});
   EXPECT_EQ(ReadServerVersion(), (ServerVersion{4, 0, 4, 10}));
   EXPECT_EQ(VersionText(ReadServerVersion()), "4.0 build 4 patch 10");
   unsetenv("KORVEL_REGISTRY");

@@ -94,13 +94,7 @@ class LanguageWindowsTest : public ::testing::Test {
     setenv("KORVEL_REGISTRY", work_.File("registry.reg").toLocal8Bit().constData(), 1);
     setenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit().constData(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work_.File("config"));
-    WriteBytes(work_.File("registry.reg"),
-               "Windows Registry Editor Version 5.00\r\n\r\n"
-               "[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
-               "\"Version Number\"=dword:00040000\r\n"
-               "\"Build Number\"=dword:0004000a\r\n\r\n"
-               "[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n"
-               "\"Server State\"=dword:00000020\r\n");
+    export_test::WriteServerRegistry(work_.File("registry.reg"), {.server_state = 32});
     for (int i = 1; i <= 3; ++i) {
       directory_.AddCompleteSubscriber({.id = QStringLiteral("S%1").arg(i), .alias = QStringLiteral("user%1").arg(i),
                                         .dtmf_access_id = QStringLiteral("100%1").arg(i)});

@@ -74,9 +74,11 @@ class SampleRegistry {
 constexpr const wchar_t* kEventSourceKey =
     L"System\\CurrentControlSet\\Services\\EventLog\\Application\\NorvaneKorvel_QoTm";
 
-TEST(RegistryFile, IsRegeditTextInUtf16LeWithCrLfLineEnds) {
+// Regedit text in UTF-16LE with CR LF line ends.
+TEST(RegistryFile, IsRegeditTextHoldingEveryValueTheKitReads) {
   TempFolder folder;
   SampleRegistry registry(folder.path());
+  const std::string dir = folder.path().string();
   const std::string bytes = ReadBytes(folder.path() / kRegistryFile);
   ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
   const std::string text = codepage::WideToUtf8(codepage::Utf16LeToWide(bytes.substr(2)));
@@ -85,12 +87,6 @@ TEST(RegistryFile, IsRegeditTextInUtf16LeWithCrLfLineEnds) {
   for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
     ASSERT_EQ(text[at - 1], '\r') << "bare line feed at " << at;
   }
-}
-
-TEST(RegistryFile, HoldsEveryValueTheKitReads) {
-  TempFolder folder;
-  SampleRegistry registry(folder.path());
-  const std::string dir = folder.path().string();
 
   // 4.0 build 5 patch 3: the build half's decimal digits sit in hexadecimal
   // places, so it passes the oldest accepted server, 4.0 build 4 patch 10.

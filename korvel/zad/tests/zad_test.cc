@@ -44,6 +44,12 @@ INSERT INTO AudioStream VALUES (10, 2, x'5345434f4e44'), (10, 1, x'4649525354');
 
 struct Variant {
   Variant() { VariantInit(&v); }
+  // A number of type VT_I2 or VT_I4, as filters take them.
+  Variant(VARTYPE type, LONG number) : Variant() {
+    v.vt = type;
+    if (type == VT_I2) v.iVal = static_cast<SHORT>(number);
+    else v.lVal = number;
+  }
   ~Variant() { VariantClear(&v); }
   VARIANT v;
 };
@@ -101,9 +107,7 @@ class ZadStore : public ::testing::Test {
     EXPECT_EQ(session->GetDirectory(0, directory.ReleaseAndGetAddressOf()), S_OK);
     EXPECT_EQ(directory->get_MailUsers(mail_users.ReleaseAndGetAddressOf()), S_OK);
     EXPECT_EQ(mail_users->get_Subscribers(subscribers.ReleaseAndGetAddressOf()), S_OK);
-    Variant one;
-    one.v.vt = VT_I2;
-    one.v.iVal = 1;
+    Variant one(VT_I2, 1);
     EXPECT_EQ(subscribers->SimpleFilter(QOP_IS_SUBSCRIBER, QO_FILTER_EQUAL, &one.v), S_OK);
     return subscribers;
   }
@@ -126,9 +130,7 @@ class ZadStore : public ::testing::Test {
     ComPtr<IQoZadIterator> messages;
     EXPECT_EQ(user->get_Inbox(inbox.ReleaseAndGetAddressOf()), S_OK);
     EXPECT_EQ(inbox->get_All(messages.ReleaseAndGetAddressOf()), S_OK);
-    Variant value;
-    value.v.vt = VT_I4;
-    value.v.lVal = folder;
+    Variant value(VT_I4, folder);
     if (folder != 0) {
       EXPECT_EQ(messages->SimpleFilter(QOP_SEARCH_FOLDER, QO_FILTER_EQUAL, &value.v), S_OK);
     }
@@ -218,9 +220,7 @@ TEST_F(ZadStore, AnswersTheExtractorsCallOrder) {
   EXPECT_STREQ(subject.text, L"hello");
   EXPECT_FALSE(Entry<IQoZadMessage>(messages.Get(), false, S_FALSE));
   ASSERT_EQ(messages->SetFilter(nullptr), S_OK);
-  Variant saved;
-  saved.v.vt = VT_I4;
-  saved.v.lVal = QO_SEARCH_FOLDER_SavedVoiceFilter;
+  Variant saved(VT_I4, QO_SEARCH_FOLDER_SavedVoiceFilter);
   ASSERT_EQ(messages->SimpleFilter(QOP_SEARCH_FOLDER, QO_FILTER_EQUAL, &saved.v), S_OK);
   ASSERT_EQ(messages->get_Count(&count), S_OK);
   EXPECT_EQ(count, 1);
@@ -347,9 +347,7 @@ TEST_F(ZadStore, FiltersAndIterationFollowTheirRules) {
   ComPtr<IQoZadIterator> subscribers = Subscribers();
   ASSERT_TRUE(subscribers);
   IUnknown* entry = nullptr;
-  Variant one;
-  one.v.vt = VT_I2;
-  one.v.iVal = 1;
+  Variant one(VT_I2, 1);
   EXPECT_EQ(subscribers->SimpleFilter(QOP_IS_SUBSCRIBER, 1, &one.v), E_UNEXPECTED);  // one filter at a time
   ASSERT_EQ(subscribers->SetFilter(nullptr), S_OK);
   EXPECT_EQ(subscribers->SimpleFilter(QOP_SEARCH_FOLDER, 1, &one.v), E_INVALIDARG);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <random>
 #include <string>
 
 #include "platform/codepage/codepage.h"
@@ -141,48 +140,4 @@ TEST_F(MessageLibraryTest, RefusesWhatIsNotAMessageFile) {
 }
 
 // The file is outside data: whatever its bytes, parsing and formatting end.
-TEST(MessageTableTest, AnyBytesParseOrFailWithoutHarm) {
-  const std::string valid = kMessageFile;
-  std::mt19937 random(20240501);
-  std::uniform_int_distribution<int> byte(0, 255);
-  const LPCWSTR arguments[] = {L"one", L"two", nullptr};
-  eventlog::MessageFormatOptions options;
-  options.ignore_line_breaks = true;
-  options.arguments = arguments;
-  int parsed = 0;
-  for (int round = 0; round < 3000; ++round) {
-    std::string bytes = valid;
-    const int edits = 1 + round % 8;
-    for (int edit = 0; edit < edits; ++edit) {
-      const std::size_t at = random() % (bytes.size() + 1);
-      switch (random() % 3) {
-        case 0:
-          if (at < bytes.size()) bytes[at] = static_cast<char>(byte(random));
-          break;
-        case 1:
-          bytes.insert(at, 1, "%!.\r\n=()0x;:"[random() % 12]);
-          break;
-        default:
-          bytes.erase(at, random() % 16);
-      }
-    }
-    eventlog::MessageTable table;
-    std::string problem;
-    if (!eventlog::MessageTable::Parse(bytes, &table, &problem)) {
-      EXPECT_EQ(problem.rfind("line ", 0), 0u) << problem;
-      continue;
-    }
-    ++parsed;
-    for (DWORD id : {100u, 0xCFFF0069u, 0xCFFF006Au}) {
-      const std::wstring* text = nullptr;
-      if (table.Find(id, 0, &text) != ERROR_SUCCESS) continue;
-      std::wstring out;
-      eventlog::FormatMessageText(*text, options, 512, &out);
-      EXPECT_LE(out.size(), 512u);
-    }
-  }
-  // The edits leave enough files whole for formatting to be exercised too.
-  EXPECT_GT(parsed, 100);
-}
-
 }  // namespace

@@ -345,21 +345,6 @@ TEST_F(RegistryTest, ConcurrentCreatorsLoseNoKey) {
   }
 }
 
-// The parser sees whatever is in the file: every cut of a valid file must be
-// parsed or refused, never crash or hang.
-TEST(RegistryFileTest, EveryPrefixOfAFileParsesOrFails) {
-  for (const FileStyle& style : kStyles) {
-    const std::string bytes = FileBytes(style);
-    for (size_t length = 0; length <= bytes.size(); ++length) {
-      registry::ParseError error;
-      if (!registry::RegistryFile::Parse(std::string_view(bytes).substr(0, length), &error)) {
-        EXPECT_GE(error.line, 1);
-        EXPECT_FALSE(error.message.empty());
-      }
-    }
-  }
-}
-
 // A `\` that continues onto an empty line joins nothing: the lines around it
 // still count.
 TEST(RegistryFileTest, AContinuationOntoAnEmptyLineIsNoLine) {
