@@ -25,7 +25,7 @@ class DirectoryTest : public ::testing::Test {
   TestDirectory directory_{path_};
 };
 
-TEST_F(DirectoryTest, CachedTablesKeepTheQueryOrderAndReadNullAsEmpty) {
+TEST_F(DirectoryTest, CachedTablesKeepTheQueryOrderReadNullAsEmptyAndStayOpen) {
   directory_.AddCompleteSubscriber({.id = "S2", .alias = "zed"});
   directory_.AddCompleteSubscriber({.id = "S1", .alias = QVariant(), .type = 3});
   directory_.AddCompleteSubscriber({.id = "S3", .alias = "system", .type = 2});
@@ -46,6 +46,11 @@ TEST_F(DirectoryTest, CachedTablesKeepTheQueryOrderAndReadNullAsEmpty) {
   EXPECT_EQ(cache.classes_of_service().row_count(), 1u);
   EXPECT_EQ(cache.locations().row_count(), 1u);
   EXPECT_TRUE(cache.classes_of_service().ColumnIndex(u"COSOBjectID").has_value());
+
+  // Opening again keeps the tables already open.
+  directory_.AddCompleteSubscriber({.id = "S4", .alias = "added later"});
+  ASSERT_TRUE(cache.OpenDirectoryTables(directory_.connect_string()));
+  EXPECT_EQ(cache.subscribers().row_count(), 2u);
 }
 
 TEST_F(DirectoryTest, SearchesFindTheFirstRowFromTheTopWithOrWithoutIndex) {
@@ -70,7 +75,7 @@ TEST_F(DirectoryTest, SearchesFindTheFirstRowFromTheTopWithOrWithoutIndex) {
   }
 }
 
-TEST_F(DirectoryTest, ObjectIdsAreBoundValues) {
+TEST_F(DirectoryTest, ObjectIdsAreBoundValuesOfAReadOnlyConnection) {
   directory_.AddAlternateExtension("it's", "4711");
   directory_.AddAlternateExtension("other", "4712");
   TableCache cache;
@@ -81,15 +86,7 @@ TEST_F(DirectoryTest, ObjectIdsAreBoundValues) {
   EXPECT_EQ(result.Text(0, result.ColumnIndex(u"DTMFAccessID").value()), u"4711");
   ASSERT_TRUE(cache.database().Select(directory_query::kAlternateExtensions, {"x' OR '1'='1"}, &result).ok());
   EXPECT_EQ(result.row_count(), 0u);
-}
-
-TEST_F(DirectoryTest, OpeningAgainKeepsTheTablesAlreadyOpen) {
-  directory_.AddCompleteSubscriber({.id = "S1", .alias = "one"});
-  TableCache cache;
-  ASSERT_TRUE(cache.OpenDirectoryTables(directory_.connect_string()));
-  directory_.AddCompleteSubscriber({.id = "S2", .alias = "added later"});
-  ASSERT_TRUE(cache.OpenDirectoryTables(directory_.connect_string()));
-  EXPECT_EQ(cache.subscribers().row_count(), 1u);
+  EXPECT_FALSE(cache.database().Select(u"DELETE FROM Location", {}, &result).ok()) << "the database is opened read-only";
 }
 
 TEST_F(DirectoryTest, AMissingViewFailsTheOpeningAndLeavesNothingOpen) {
@@ -124,13 +121,6 @@ TEST(DirectoryOpenTest, AMissingFileOrOneThatIsNoDatabaseFailsAndNothingIsCreate
   EXPECT_FALSE(cache.OpenDirectoryTables("sqlite:"));
   EXPECT_FALSE(cache.OpenDirectoryTables("sqlite:" + not_a_database));
   EXPECT_EQ(cache.last_failure().number(), error_number::kDatabaseFailure);
-}
-
-TEST_F(DirectoryTest, TheDatabaseIsOpenedReadOnly) {
-  TableCache cache;
-  ASSERT_TRUE(cache.OpenDirectoryTables(directory_.connect_string()));
-  RecordTable result;
-  EXPECT_FALSE(cache.database().Select(u"DELETE FROM Location", {}, &result).ok());
 }
 
 TEST_F(DirectoryTest, CountsSubscribersOfTypesOneAndThree) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <tuple>
 
 #include "korvel/sample/sample_server.h"
 #include "korvel/sample/tests/sample_test_support.h"
@@ -40,44 +39,6 @@ class StoreTest : public testing::Test {
 };
 
 TempFolder* StoreTest::folder_ = nullptr;
-
-TEST_F(StoreTest, TablesHaveTheStoreLayout) {
-  // name, declared type, not null, primary key position
-  using Column = std::tuple<std::string, std::string, std::string, std::string>;
-  const std::vector<std::pair<std::string, std::vector<Column>>> expected = {
-      {"MailUser",
-       {{"MailUserID", "INTEGER", "0", "1"}, {"Alias", "ANY", "0", "0"},
-        {"DisplayName", "ANY", "0", "0"}, {"IsSubscriber", "INTEGER", "1", "0"}}},
-      {"Message",
-       {{"MessageID", "INTEGER", "0", "1"}, {"OwnerID", "INTEGER", "1", "0"},
-        {"Folder", "INTEGER", "1", "0"}, {"DeliveryTime", "ANY", "0", "0"},
-        {"HasUnknownSender", "ANY", "0", "0"}, {"SenderID", "INTEGER", "0", "0"},
-        {"SenderAddressType", "ANY", "0", "0"}, {"SenderEmailAddress", "ANY", "0", "0"},
-        {"Importance", "ANY", "0", "0"}, {"Sensitivity", "ANY", "0", "0"},
-        {"Subject", "ANY", "0", "0"}}},
-      {"AudioStream",
-       {{"MessageID", "INTEGER", "1", "1"}, {"Seq", "INTEGER", "1", "2"},
-        {"Data", "ANY", "1", "0"}}},
-      {"Fault",
-       {{"Method", "TEXT", "1", "0"}, {"ObjectID", "INTEGER", "0", "0"},
-        {"HResult", "INTEGER", "1", "0"}}},
-  };
-  for (const auto& [table, columns] : expected) {
-    QueryResult info = Store("PRAGMA table_info(" + table + ")");
-    ASSERT_EQ(info.rows.size(), columns.size()) << table;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      EXPECT_EQ(Column(*info.Get(i, "name"), *info.Get(i, "type"), *info.Get(i, "notnull"),
-                       *info.Get(i, "pk")),
-                columns[i])
-          << table;
-    }
-  }
-  EXPECT_EQ(Store("SELECT name FROM sqlite_master WHERE type = 'table'").rows.size(), 4u);
-  EXPECT_EQ(Store("SELECT * FROM Fault").rows.size(), 0u);
-  EXPECT_EQ(Store("SELECT dflt_value FROM pragma_table_info('MailUser') WHERE name = "
-                  "'IsSubscriber'").rows[0][0],
-            "1");
-}
 
 TEST_F(StoreTest, SubscribersAreTheDirectorysInItsOrderAndSendersResolve) {
   QueryResult directory =

@@ -9,7 +9,6 @@
 #include <initializer_list>
 #include <string>
 
-#include "korvel/sample/sample_server.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/runtime.h"
 #include "platform/com/safearray.h"
@@ -437,49 +436,6 @@ TEST_F(ZadStore, FaultRowsFailExactlyTheNamedMethodOfTheNamedObject) {
   EXPECT_EQ(bob->get_Inbox(inbox.ReleaseAndGetAddressOf()), E_FAIL);
   EXPECT_FALSE(inbox);
   EXPECT_EQ(amy->get_Inbox(inbox.ReleaseAndGetAddressOf()), S_OK);
-}
-
-// Against a whole sample server as korvel-sample writes it: every mail user,
-// message and attachment it reports is reached in the extractor's order.
-TEST_F(ZadStore, ReachesEveryObjectOfASampleServer) {
-  korvel_sample::SampleOptions options;
-  options.dir = folder_ / "server";
-  korvel_sample::SampleReport report;
-  const korvel_sample::Status status = korvel_sample::WriteSampleServer(options, &report);
-  ASSERT_TRUE(status.ok()) << status.message();
-  setenv("KORVEL_REGISTRY", (options.dir / korvel_sample::kRegistryFile).c_str(), 1);
-  ComPtr<IQoZadIterator> users = Subscribers();
-  ASSERT_TRUE(users);
-  ASSERT_EQ(users->SetFilter(nullptr), S_OK);  // so that every owner's messages are counted
-  LONG user_count = 0;
-  ASSERT_EQ(users->get_Count(&user_count), S_OK);
-  EXPECT_EQ(user_count, report.mail_users);
-  int messages = 0;
-  int attachments = 0;
-  ComPtr<IUnknown> entry;
-  for (HRESULT hr = users->First(entry.ReleaseAndGetAddressOf()); hr == S_OK;
-       hr = users->Next(entry.ReleaseAndGetAddressOf())) {
-    ComPtr<IQoZadMailUser> user;
-    ASSERT_EQ(entry.As(&user), S_OK);
-    for (LONG folder : {QO_SEARCH_FOLDER_NewVoiceFilter, QO_SEARCH_FOLDER_SavedVoiceFilter}) {
-      ComPtr<IQoZadIterator> list = Messages(user.Get(), folder);
-      ComPtr<IUnknown> message_entry;
-      for (HRESULT step = list->First(message_entry.ReleaseAndGetAddressOf()); step == S_OK;
-           step = list->Next(message_entry.ReleaseAndGetAddressOf()), ++messages) {
-        ComPtr<IQoZadMessage> message;
-        ComPtr<IQoZadAudioList> audio;
-        ASSERT_EQ(message_entry.As(&message), S_OK);
-        ASSERT_EQ(message->get_AllAudioStreams(audio.ReleaseAndGetAddressOf()), S_OK);
-        ComPtr<IQoZadListItem> item;
-        for (HRESULT next = audio->First(item.ReleaseAndGetAddressOf()); next == S_OK;
-             next = audio->Next(item.ReleaseAndGetAddressOf()), ++attachments) {
-          EXPECT_EQ(ReadWholeStream(item.Get()).substr(0, 4), "RIFF");
-        }
-      }
-    }
-  }
-  EXPECT_EQ(messages, report.messages);
-  EXPECT_EQ(attachments, report.attachments);
 }
 
 }  // namespace
