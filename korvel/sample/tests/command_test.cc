@@ -12,9 +12,7 @@
 namespace korvel_sample {
 namespace {
 
-using korvel_sample_test::ReadBytes;
 using korvel_sample_test::Snapshot;
-using korvel_sample_test::TempFolder;
 
 struct CommandRun {
   int status;
@@ -30,7 +28,7 @@ CommandRun Command(const std::vector<std::string>& arguments) {
 
 TEST(SampleCommand, SameSeedGivesTheSameBytesAndAnotherSeedAnotherSample) {
   TempFolder folder;
-  const std::string dir = folder.path().string();
+  const std::string& dir = folder.path();
   ASSERT_EQ(Command({dir, "--seed", "7", "--messages", "40"}).status, kExitSuccess);
   const auto first = Snapshot(folder.path());
   ASSERT_EQ(Command({dir, "--seed=7", "--messages=40", "--force"}).status, kExitSuccess);
@@ -46,12 +44,12 @@ TEST(SampleCommand, SameSeedGivesTheSameBytesAndAnotherSeedAnotherSample) {
 
 TEST(SampleCommand, RefusesAFolderThatIsNotEmptyUnlessForced) {
   TempFolder folder;
-  const std::filesystem::path keep = folder.path() / "notes.txt";
-  std::filesystem::create_directory(folder.path() / "outside");
-  const std::filesystem::path outside_file = folder.path() / "outside" / "kept.wav";
+  const std::filesystem::path keep = folder / "notes.txt";
+  std::filesystem::create_directory(folder / "outside");
+  const std::filesystem::path outside_file = folder / "outside/kept.wav";
   { std::ofstream(keep) << "mine"; }
   { std::ofstream(outside_file) << "kept"; }
-  const std::filesystem::path dir = folder.path() / "server";
+  const std::filesystem::path dir = folder / "server";
   std::filesystem::create_directory(dir);
   { std::ofstream(dir / "notes.txt") << "mine"; }
 
@@ -62,17 +60,17 @@ TEST(SampleCommand, RefusesAFolderThatIsNotEmptyUnlessForced) {
 
   // An earlier sample's stream folder that is a link leads outside: the link
   // goes, what it points to stays.
-  std::filesystem::create_directory_symlink(folder.path() / "outside", dir / kStreamFolder);
+  std::filesystem::create_directory_symlink(folder / "outside", dir / kStreamFolder);
   { std::ofstream(dir / (std::string(kDirectoryFile) + "-journal")) << "stale journal"; }
   ASSERT_EQ(Command({dir.string(), "--force"}).status, kExitSuccess);
-  EXPECT_EQ(ReadBytes(dir / "notes.txt"), "mine");
-  EXPECT_EQ(ReadBytes(outside_file), "kept");
+  EXPECT_EQ(ReadFile(dir / "notes.txt"), "mine");
+  EXPECT_EQ(ReadFile(outside_file), "kept");
   EXPECT_FALSE(std::filesystem::is_symlink(dir / kStreamFolder));
   EXPECT_FALSE(std::filesystem::exists(dir / (std::string(kDirectoryFile) + "-journal")));
   EXPECT_TRUE(std::filesystem::exists(dir / kRegistryFile));
 
-  std::ofstream(folder.path() / "plain-file") << "x";
-  CommandRun not_a_folder = Command({(folder.path() / "plain-file").string()});
+  std::ofstream(folder / "plain-file") << "x";
+  CommandRun not_a_folder = Command({folder / "plain-file"});
   EXPECT_EQ(not_a_folder.status, kExitFailure);
   EXPECT_NE(not_a_folder.err.find("plain-file"), std::string::npos);
 }
@@ -99,7 +97,7 @@ TEST(SampleCommand, BadUsageExits64AndHelpDescribesTheDefaults) {
 
 TEST(SampleCommand, PrintsEnvironmentLinesAShellReadsBack) {
   TempFolder folder;
-  const std::filesystem::path dir = folder.path() / "it's a \"sample\" $HOME";
+  const std::filesystem::path dir = folder / "it's a \"sample\" $HOME";
   CommandRun run = Command({dir.string(), "--messages", "0"});
   ASSERT_EQ(run.status, kExitSuccess) << run.err;
   std::string exports;

@@ -14,14 +14,13 @@ namespace {
 
 using korvel_sample_test::Query;
 using korvel_sample_test::QueryResult;
-using korvel_sample_test::TempFolder;
 
 class DirectoryTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new TempFolder;
     SampleOptions options;
-    options.dir = folder_->path() / "server";
+    options.dir = *folder_ / "server";
     SampleReport report;
     const Status status = WriteSampleServer(options, &report);
     ASSERT_TRUE(status.ok()) << status.message();
@@ -219,7 +218,7 @@ TEST_F(DirectoryTest, StreamPathsNameRecordingsUnderTheRootPathOrNothing) {
       path = (root / "Stream Files" / path).string();
     }
     if (std::filesystem::exists(path)) {
-      EXPECT_EQ(korvel_sample_test::InspectWave(korvel_sample_test::ReadBytes(path)).error, "");
+      EXPECT_EQ(korvel_sample_test::InspectWave(ReadFile(path)).error, "");
       found_aliases.insert(subscribers.Get(i, "alias").value_or(""));
     }
   }

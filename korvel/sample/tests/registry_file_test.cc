@@ -14,8 +14,6 @@
 namespace korvel_sample {
 namespace {
 
-using korvel_sample_test::ReadBytes;
-using korvel_sample_test::TempFolder;
 
 struct RegistryValue {
   LONG result = ERROR_FILE_NOT_FOUND;
@@ -78,8 +76,8 @@ constexpr const wchar_t* kEventSourceKey =
 TEST(RegistryFile, IsRegeditTextHoldingEveryValueTheKitReads) {
   TempFolder folder;
   SampleRegistry registry(folder.path());
-  const std::string dir = folder.path().string();
-  const std::string bytes = ReadBytes(folder.path() / kRegistryFile);
+  const std::string& dir = folder.path();
+  const std::string bytes = ReadFile(folder / kRegistryFile);
   ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
   const std::string text = codepage::WideToUtf8(codepage::Utf16LeToWide(bytes.substr(2)));
   EXPECT_TRUE(text.starts_with("Windows Registry Editor Version 5.00\r\n"));
@@ -116,7 +114,7 @@ TEST(RegistryFile, IsRegeditTextHoldingEveryValueTheKitReads) {
   EXPECT_EQ(event_file.text, dir + "/" + kEventMessageFile);
   EXPECT_EQ(category_file.text, event_file.text);
 
-  const std::string messages = ReadBytes(event_file.text);
+  const std::string messages = ReadFile(event_file.text);
   const auto message_text = [&messages](const std::string& id) {
     const std::size_t start = messages.find("MessageId=" + id + "\r\nLanguage=English\r\n");
     const std::size_t end = messages.find("\r\n.\r\n", start);
@@ -132,7 +130,7 @@ TEST(RegistryFile, IsRegeditTextHoldingEveryValueTheKitReads) {
 
 TEST(RegistryFile, KeepsAFolderNameWithQuotesBackslashesAndOtherScripts) {
   TempFolder folder;
-  const std::filesystem::path dir = folder.path() / "a \"quoted\" back\\slash \xE6\x97\xA5";
+  const std::filesystem::path dir = folder / "a \"quoted\" back\\slash \xE6\x97\xA5";
   SampleRegistry registry(dir);
   EXPECT_EQ(ReadValue(L"Software\\Halvern\\Trellium\\1.0", L"Root Path").text,
             dir.string() + "/");

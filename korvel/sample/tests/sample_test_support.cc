@@ -2,38 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 #include <strings.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace korvel_sample_test {
-
-TempFolder::TempFolder() {
-  const char* tmp = getenv("TMPDIR");
-  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/korvel-sample-test.XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed for " << pattern;
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
   std::map<std::string, std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file()) {
-      files[std::filesystem::relative(entry.path(), folder).string()] = ReadBytes(entry.path());
+      files[std::filesystem::relative(entry.path(), folder).string()] = ReadFile(entry.path());
     }
   }
   return files;

@@ -1,5 +1,6 @@
-// Reading back what korvel-sample wrote: temporary folders, files, query
-// results and RIFF WAVE files, all checked independently of the writer's code.
+// Reading back what korvel-sample wrote: files, query results and RIFF WAVE
+// files, all checked independently of the writer's code; temporary folders
+// and file reading come from the platform's test helpers.
 #ifndef KORVEL_SAMPLE_TESTS_SAMPLE_TEST_SUPPORT_H_
 #define KORVEL_SAMPLE_TESTS_SAMPLE_TEST_SUPPORT_H_
 
@@ -10,21 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/eventlog/tests/temp_folder.h"
+
 namespace korvel_sample_test {
-
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string ReadBytes(const std::filesystem::path& path);
 
 // Every file below `folder`, by relative path, with its bytes.
 std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder);

@@ -13,7 +13,6 @@ namespace {
 using korvel_sample_test::InspectWave;
 using korvel_sample_test::Query;
 using korvel_sample_test::QueryResult;
-using korvel_sample_test::TempFolder;
 
 class StoreTest : public testing::Test {
  protected:
@@ -28,7 +27,7 @@ class StoreTest : public testing::Test {
   static void TearDownTestSuite() { delete folder_; }
 
   static QueryResult Store(const std::string& sql) {
-    return Query(folder_->path() / kStoreFile, sql);
+    return Query(*folder_ / kStoreFile, sql);
   }
   static std::size_t Count(const std::string& where) {
     QueryResult result = Store("SELECT count(*) FROM Message WHERE " + where);
@@ -42,7 +41,7 @@ TempFolder* StoreTest::folder_ = nullptr;
 
 TEST_F(StoreTest, SubscribersAreTheDirectorysInItsOrderAndSendersResolve) {
   QueryResult directory =
-      Query(folder_->path() / kDirectoryFile,
+      Query(*folder_ / kDirectoryFile,
             "Select * from vw_Subscriber WHERE SubscriberType IN (1,3)");
   QueryResult subscribers =
       Store("SELECT Alias FROM MailUser WHERE IsSubscriber = 1 ORDER BY MailUserID");
