@@ -15,8 +15,6 @@ namespace {
 using export_engine::Prompt;
 using export_engine::PromptButtons;
 
-constexpr int kOverwriteEarlierExport = 129;
-constexpr int kAccountMayNotReadMailboxes = 133;
 constexpr int kBarWidth = 40;
 
 const char* ButtonsText(PromptButtons buttons) {
@@ -48,8 +46,8 @@ bool HeadlessFrontEnd::AnswerFor(const Prompt& prompt) const {
     case PromptButtons::kOkCancel:
       return false;  // nothing is opened on a console
     case PromptButtons::kYesNo:
-      if (prompt.text_id == kOverwriteEarlierExport) return answers_.overwrite;
-      if (prompt.text_id == kAccountMayNotReadMailboxes) return answers_.accept_account;
+      if (prompt.text_id == export_engine::kOverwriteEarlierExportQuestion) return answers_.overwrite;
+      if (prompt.text_id == export_engine::kAccountMayNotReadMailboxesQuestion) return answers_.accept_account;
       return false;
   }
   return false;

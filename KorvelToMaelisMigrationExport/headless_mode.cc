@@ -15,8 +15,6 @@
 namespace export_program {
 namespace {
 
-constexpr int kInvalidFolder = 26;
-
 // The window's folder chooser offers only folders that pass the write test;
 // on the console the folder named by --output gets the same test.
 bool OutputFolderIsUsable(const QString& output_path) {
@@ -40,7 +38,8 @@ int RunHeadless(const CommandLine& command_line) {
   export_engine::ExportRequest request;
   request.output_path = command_line.output ? OutputPathForOption(*command_line.output) : QString();
   if (!request.output_path.isEmpty() && !OutputFolderIsUsable(request.output_path)) {
-    front_end.Ask({kInvalidFolder, localisation::myLoadResString(kInvalidFolder), export_engine::PromptButtons::kOk});
+    front_end.Ask({shell::kInvalidFolderNotice, localisation::myLoadResString(shell::kInvalidFolderNotice),
+                   export_engine::PromptButtons::kOk});
     return kExitRunEnded;
   }
   request.data_items = command_line.data_items;

@@ -22,6 +22,11 @@ struct Prompt {
   PromptButtons buttons = PromptButtons::kOk;
 };
 
+// The run's Yes/No questions that a front end without a person at it answers
+// from its own options, recognised by their text ids.
+inline constexpr int kOverwriteEarlierExportQuestion = 129;
+inline constexpr int kAccountMayNotReadMailboxesQuestion = 133;
+
 class ExportFrontEnd {
  public:
   virtual ~ExportFrontEnd() = default;

@@ -26,8 +26,6 @@ using localisation::myLoadResString;
 constexpr int kNoItemsSelected = 36;
 constexpr int kNoOutputFolder = 126;
 constexpr int kRequiredItemMissing = 128;
-constexpr int kOverwriteEarlierExport = 129;
-constexpr int kAccountMayNotReadMailboxes = 133;
 constexpr int kOutputComplete = 39;
 constexpr int kErrorsEncountered = 1;
 constexpr int kViewExtractionLog = 131;
@@ -61,11 +59,11 @@ bool RequestPassesChecks(const ExportRequest& request, ExportFrontEnd& front_end
   }
   const QString output_folder = OutputFolder(request.output_path);
   if (QFileInfo(output_folder + QLatin1StringView(kCsvFileName)).isFile()) {
-    if (!Ask(front_end, kOverwriteEarlierExport, PromptButtons::kYesNo)) return false;
+    if (!Ask(front_end, kOverwriteEarlierExportQuestion, PromptButtons::kYesNo)) return false;
     RemoveMessageFiles(output_folder, request.include_messages, front_end);
   }
   if (request.include_messages && !front_end.RunningAccountIsMessageStoreFacing() &&
-      !Ask(front_end, kAccountMayNotReadMailboxes, PromptButtons::kYesNo)) {
+      !Ask(front_end, kAccountMayNotReadMailboxesQuestion, PromptButtons::kYesNo)) {
     return false;
   }
   return true;

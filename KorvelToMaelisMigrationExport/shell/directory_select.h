@@ -15,9 +15,12 @@ inline constexpr char kWriteTestFileName[] = "test.txt.out";
 // test rather than have the file it points to replaced.
 bool FolderPassesWriteTest(const QString& folder);
 
+// The notice for a folder that failed the write test.
+inline constexpr int kInvalidFolderNotice = 26;
+
 struct BrowseOutcome {
   QString output_path;            // what the output box holds afterwards
-  bool invalid_folder = false;    // the folder failed the write test: text 26 is due
+  bool invalid_folder = false;    // the folder failed the write test: kInvalidFolderNotice is due
 };
 
 // What Browse does with the folder the chooser returned (empty when it was

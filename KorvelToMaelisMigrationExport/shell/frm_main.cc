@@ -53,7 +53,6 @@ constexpr int kFileCaption = 22;
 constexpr int kHelpCaption = 24;
 constexpr int kAboutCaption = 2;
 constexpr int kCheckForUpdateCaption = 113;
-constexpr int kInvalidFolder = 26;
 
 // The design measured the window from outside: its caption, menu bar and
 // borders took 690 twips of its height and its borders 120 of its width.
@@ -258,7 +257,9 @@ void frmMain::cmdBrowse_Click() {
   const QString start_folder = remembered.isEmpty() ? QString() : QFileInfo(remembered).absolutePath();
   const QString chosen = QFileDialog::getExistingDirectory(this, QString(), start_folder, QFileDialog::ShowDirsOnly);
   const BrowseOutcome outcome = OutputPathForChosenFolder(remembered, chosen);
-  if (outcome.invalid_folder) Ask({kInvalidFolder, myLoadResString(kInvalidFolder), export_engine::PromptButtons::kOk});
+  if (outcome.invalid_folder) {
+    Ask({kInvalidFolderNotice, myLoadResString(kInvalidFolderNotice), export_engine::PromptButtons::kOk});
+  }
   SetOutputPath(outcome.output_path);
 }
 
