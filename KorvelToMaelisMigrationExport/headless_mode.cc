@@ -13,15 +13,6 @@
 #include "KorvelToMaelisMigrationExport/startup.h"
 
 namespace export_program {
-namespace {
-
-// The window's folder chooser offers only folders that pass the write test;
-// on the console the folder named by --output gets the same test.
-bool OutputFolderIsUsable(const QString& output_path) {
-  return shell::FolderPassesWriteTest(export_engine::OutputFolder(output_path));
-}
-
-}  // namespace
 
 int RunHeadless(const CommandLine& command_line) {
   HeadlessFrontEnd front_end(stderr, {command_line.overwrite, command_line.accept_account},
@@ -37,10 +28,21 @@ int RunHeadless(const CommandLine& command_line) {
 
   export_engine::ExportRequest request;
   request.output_path = command_line.output ? OutputPathForOption(*command_line.output) : QString();
-  if (!request.output_path.isEmpty() && !OutputFolderIsUsable(request.output_path)) {
-    front_end.Ask({shell::kInvalidFolderNotice, localisation::myLoadResString(shell::kInvalidFolderNotice),
-                   export_engine::PromptButtons::kOk});
-    return kExitRunEnded;
+  if (!request.output_path.isEmpty()) {
+    // The window's folder chooser offers only folders that pass the write
+    // test; on the console the folder named by --output gets the same test,
+    // after being made when it was named as a folder ("DIR/") and is missing.
+    const shell::OutputFolderReadiness folder =
+        shell::ReadyOutputFolder(request.output_path, command_line.output->endsWith(QLatin1Char('/')));
+    if (folder.created) {
+      std::fprintf(stderr, "%s: created the folder %s\n", kProgramName,
+                   export_engine::LogFolder(request.output_path).toLocal8Bit().constData());
+    }
+    if (!folder.usable) {
+      front_end.Ask({shell::kInvalidFolderNotice, localisation::myLoadResString(shell::kInvalidFolderNotice),
+                     export_engine::PromptButtons::kOk});
+      return kExitRunEnded;
+    }
   }
   request.data_items = command_line.data_items;
   request.include_messages = command_line.include_messages;

@@ -2,6 +2,7 @@
 // the successor product. Without --headless it opens the main window; with it
 // it runs one export on the console.
 #include <cstdio>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -18,6 +19,39 @@ namespace {
 bool DisplayAvailable(const QStringList& arguments) {
   return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
          !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || arguments.contains(QStringLiteral("-platform"));
+}
+
+// While the window's application object is made, the toolkit opens the
+// display; when it cannot, it ends the program with a fatal message that
+// suggests reinstalling. The program says instead what it could not open,
+// with the toolkit's own reasons, and ends as it does without a display.
+// Other messages of that moment are held back until it is known whether
+// they explain a failure.
+QtMessageHandler g_previous_handler = nullptr;
+QStringList g_held_messages;
+
+void HoldDisplayMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    g_held_messages << message;
+    return;
+  }
+  QString display = qEnvironmentVariable("DISPLAY");
+  if (display.isEmpty()) display = qEnvironmentVariable("WAYLAND_DISPLAY");
+  std::fprintf(stderr, "%s: the display %s could not be opened", export_program::kProgramName,
+               display.toLocal8Bit().constData());
+  for (const QString& held : std::as_const(g_held_messages)) {
+    std::fprintf(stderr, "; %s", held.toLocal8Bit().constData());
+  }
+  std::fprintf(stderr, "\n%s: run one export with --headless (see --help)\n", export_program::kProgramName);
+  std::fflush(stderr);
+  (void)context;
+  std::_Exit(export_program::kExitStartupEnded);
+}
+
+void ReleaseHeldMessages() {
+  qInstallMessageHandler(g_previous_handler);
+  for (const QString& held : std::as_const(g_held_messages)) qWarning("%s", qUtf8Printable(held));
+  g_held_messages.clear();
 }
 
 }  // namespace
@@ -53,6 +87,8 @@ int main(int argc, char** argv) {
                  kProgramName);
     return export_program::kExitStartupEnded;
   }
+  g_previous_handler = qInstallMessageHandler(HoldDisplayMessages);
   QApplication app(argc, argv);
+  ReleaseHeldMessages();
   return shell::RunMainWindow(command_line);
 }

@@ -5,8 +5,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "KorvelToMaelisMigrationExport/export/csv_file.h"
+#include "KorvelToMaelisMigrationExport/export/output_paths.h"
 
 namespace shell {
 
@@ -16,6 +18,14 @@ bool FolderPassesWriteTest(const QString& folder) {
   if (fd < 0) return false;
   const bool closed = ::close(fd) == 0;
   return ::unlink(path.constData()) == 0 && closed;
+}
+
+OutputFolderReadiness ReadyOutputFolder(const QString& output_path, bool create_missing) {
+  const QString folder = export_engine::OutputFolder(output_path);
+  OutputFolderReadiness readiness;
+  if (create_missing && !QFileInfo::exists(folder)) readiness.created = QDir().mkpath(folder);
+  readiness.usable = FolderPassesWriteTest(folder);
+  return readiness;
 }
 
 BrowseOutcome OutputPathForChosenFolder(const QString& previous_output_path, const QString& chosen_folder) {

@@ -15,6 +15,15 @@ inline constexpr char kWriteTestFileName[] = "test.txt.out";
 // test rather than have the file it points to replaced.
 bool FolderPassesWriteTest(const QString& folder);
 
+// The folder an export into the CSV file `output_path` writes to, made ready:
+// created with its parents when it is missing and `create_missing` says the
+// administrator named it as a folder, then put to the write test.
+struct OutputFolderReadiness {
+  bool usable = false;   // passed the write test
+  bool created = false;  // did not exist before
+};
+OutputFolderReadiness ReadyOutputFolder(const QString& output_path, bool create_missing);
+
 // The notice for a folder that failed the write test.
 inline constexpr int kInvalidFolderNotice = 26;
 

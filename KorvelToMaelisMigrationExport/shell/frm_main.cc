@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "KorvelToMaelisMigrationExport/command_line.h"
 #include "KorvelToMaelisMigrationExport/export/data_items.h"
 #include "KorvelToMaelisMigrationExport/export/export_request.h"
 #include "KorvelToMaelisMigrationExport/export/export_run.h"
@@ -232,6 +233,7 @@ void frmMain::FillDataItems() {
 void frmMain::cmdStart_Click() {
   export_engine::ExportRequest request;
   request.output_path = txtOutputPath_->text();
+  if (!request.output_path.isEmpty() && !TakeTypedOutputPath(&request.output_path)) return;
   for (int row = 0; row < lstDataItems_->count(); ++row) {
     const QListWidgetItem* item = lstDataItems_->item(row);
     request.data_items.push_back({item->text(), item->checkState() == Qt::Checked});
@@ -261,6 +263,19 @@ void frmMain::cmdBrowse_Click() {
     Ask({kInvalidFolderNotice, myLoadResString(kInvalidFolderNotice), export_engine::PromptButtons::kOk});
   }
   SetOutputPath(outcome.output_path);
+}
+
+// A path typed into the box is read as --output reads it: one that names an
+// existing folder or ends in '/' is the folder (made when missing), and the
+// box then shows the CSV file's path in it, which is what the run saves. A
+// folder that fails the write test stops the run before anything is written.
+bool frmMain::TakeTypedOutputPath(QString* output_path) {
+  const bool names_folder = output_path->endsWith(QLatin1Char('/'));
+  *output_path = export_program::OutputPathForOption(*output_path);
+  SetOutputPath(*output_path);
+  if (ReadyOutputFolder(*output_path, names_folder).usable) return true;
+  Ask({kInvalidFolderNotice, myLoadResString(kInvalidFolderNotice), export_engine::PromptButtons::kOk});
+  return false;
 }
 
 // A path longer than the box shows its beginning, as a path is read.

@@ -87,6 +87,7 @@ class frmMain : public QMainWindow,
   void CreateControls();
   void CreateMenus(const MainWindowMenuActions& menu_actions);
   void SetOutputPath(const QString& output_path);
+  bool TakeTypedOutputPath(QString* output_path);
   void UpdateLeastHeight();
   void ApplyResizeRules();
   void FillScreenHeight();

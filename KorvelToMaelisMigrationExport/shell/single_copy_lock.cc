@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace shell {
 namespace {
@@ -40,39 +41,54 @@ bool PrivateFolderIsSafe(const QByteArray& folder, QString* failure) {
 
 SingleCopyLock::~SingleCopyLock() { Release(); }
 
-QString SingleCopyLock::LockFilePath(const QString& program_name, QString* failure) {
-  const QString file_name = program_name + QStringLiteral(".lock");
-  const QString runtime_folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (!runtime_folder.isEmpty()) return runtime_folder + QLatin1Char('/') + file_name;
-
-  const QString folder = QStringLiteral("/tmp/%1-%2").arg(program_name).arg(::geteuid());
+QString SingleCopyLock::PrivateLockFilePath(const QString& program_name, QString* failure) {
+  const QString tmpdir = qEnvironmentVariable("TMPDIR");
+  const QString base = !tmpdir.isEmpty() && QFileInfo(tmpdir).isDir() ? tmpdir : QStringLiteral("/tmp");
+  const QString folder = QStringLiteral("%1/%2-%3").arg(base, program_name).arg(::geteuid());
   if (!PrivateFolderIsSafe(QFile::encodeName(folder), failure)) return QString();
-  return folder + QLatin1Char('/') + file_name;
+  return folder + QLatin1Char('/') + program_name + QStringLiteral(".lock");
 }
 
-SingleCopyLock::Result SingleCopyLock::Acquire(const QString& program_name) {
-  Release();
-  failure_.clear();
-  const QString path = LockFilePath(program_name, &failure_);
-  if (path.isEmpty()) return Result::kFailed;
+QString SingleCopyLock::RuntimeLockFilePath(const QString& program_name) {
+  const QString runtime_folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (runtime_folder.isEmpty() || !QFileInfo(runtime_folder).isDir()) return QString();
+  return runtime_folder + QLatin1Char('/') + program_name + QStringLiteral(".lock");
+}
 
-  const QByteArray encoded = QFile::encodeName(path);
-  fd_ = ::open(encoded.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd_ < 0) {
+SingleCopyLock::Result SingleCopyLock::Lock(const QString& path, int operation, int* fd) {
+  *fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (*fd < 0) {
     failure_ = SystemError(path, errno);
     return Result::kFailed;
   }
-  if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return Result::kAcquired;
+  if (::flock(*fd, operation | LOCK_NB) == 0) return Result::kAcquired;
   const int error = errno;
-  Release();
   if (error == EWOULDBLOCK) return Result::kAnotherCopyRuns;
   failure_ = SystemError(path, error);
   return Result::kFailed;
 }
 
+SingleCopyLock::Result SingleCopyLock::Acquire(const QString& program_name) {
+  Release();
+  failure_.clear();
+  const QString private_path = PrivateLockFilePath(program_name, &failure_);
+  if (private_path.isEmpty()) return Result::kFailed;
+  const QString runtime_path = RuntimeLockFilePath(program_name);
+
+  Result result = Result::kAcquired;
+  if (!runtime_path.isEmpty()) result = Lock(runtime_path, LOCK_EX, &runtime_fd_);
+  if (result == Result::kAcquired) {
+    result = Lock(private_path, runtime_path.isEmpty() ? LOCK_EX : LOCK_SH, &private_fd_);
+  }
+  if (result != Result::kAcquired) Release();
+  return result;
+}
+
 void SingleCopyLock::Release() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  for (int* fd : {&private_fd_, &runtime_fd_}) {
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
+  }
 }
 
 }  // namespace shell

@@ -99,6 +99,9 @@ Export ExportSample(const QString& server, const QString& connect, const QString
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("KORVEL_REGISTRY", server + "/registry.reg");
   environment.insert("XDG_CONFIG_HOME", output + "/config");
+  // Copies without a runtime folder share one lock in the temporary folder.
+  QDir().mkpath(output + ".tmp");
+  environment.insert("TMPDIR", output + ".tmp");
   const export_test::Finished run = export_test::RunProgram(
       "KorvelToMaelisMigrationExport", {"--headless", "--output", output + "/", "--connect", connect}, environment);
   Export result;

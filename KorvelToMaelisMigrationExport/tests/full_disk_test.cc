@@ -44,6 +44,7 @@ class FullDiskTest : public ::testing::Test {
     environment_.insert("KORVEL_REGISTRY", work_.File("registry.reg"));
     environment_.insert("XDG_CONFIG_HOME", work_.File("config"));
     environment_.insert("XDG_RUNTIME_DIR", work_.path());
+    environment_.insert("TMPDIR", work_.path());
   }
 
   // Subscribers whose rows are long, so that the CSV file outgrows the log.

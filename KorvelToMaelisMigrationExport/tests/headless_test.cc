@@ -1,6 +1,8 @@
 // The headless program as a script runs it: exit statuses, the lines on
 // standard output, notices and answers on standard error, the environment it
 // reads, and a whole export of a sample server.
+#include <memory>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,6 +45,9 @@ class HeadlessTest : public ::testing::Test {
     environment_.insert("KORVEL_REGISTRY", work_.File("registry.reg"));
     environment_.insert("XDG_CONFIG_HOME", work_.File("config"));
     environment_.insert("XDG_RUNTIME_DIR", work_.File("runtime"));
+    // The lock of copies without a runtime folder is the test's own.
+    QDir().mkpath(work_.File("tmp"));
+    environment_.insert("TMPDIR", work_.File("tmp"));
     environment_.insert("HOME", work_.path());
   }
 
@@ -81,12 +86,28 @@ TEST_F(HeadlessTest, AChecksNoticeEndsTheRunWithStatusOne) {
   EXPECT_EQ(no_output.exit_code, 1);
   EXPECT_TRUE(no_output.err.startsWith("You need to select an output destination folder first [OK] OK"));
 
-  const Finished missing_folder = Run({"--headless", "--output", work_.File("missing/")});
-  EXPECT_EQ(missing_folder.exit_code, 1);
-  EXPECT_TRUE(missing_folder.err.startsWith("Invalid folder selected.  Make sure you have read/write access to the "
-                                            "selected directory. [OK] OK"))
-      << missing_folder.err.toStdString();
-  EXPECT_FALSE(QFileInfo::exists(work_.File("missing")));
+  // A folder that cannot be made (its parent is a file) fails the write test.
+  WriteBytes(work_.File("a file"), "");
+  const Finished unusable = Run({"--headless", "--output", work_.File("a file/sub/")});
+  EXPECT_EQ(unusable.exit_code, 1);
+  EXPECT_TRUE(unusable.err.startsWith("Invalid folder selected.  Make sure you have read/write access to the "
+                                      "selected directory. [OK] OK"))
+      << unusable.err.toStdString();
+}
+
+TEST_F(HeadlessTest, AMissingFolderNamedWithASlashIsMadeWithItsParents) {
+  const QString folder = work_.File("new/deeper");
+  const Finished run = Run({"--headless", "--output", folder + "/", "--items", "1,2,3,6"});
+  EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.err.startsWith("KorvelToMaelisMigrationExport: created the folder " + folder + "\n"))
+      << run.err.toStdString();
+  EXPECT_TRUE(run.out.startsWith("csv: " + folder + "/KorvelMigrationOutput.csv\n")) << run.out.toStdString();
+  EXPECT_TRUE(QFileInfo::exists(folder + "/KorvelMigrationOutput.csv"));
+
+  // Without the slash the name is the CSV file's, and its folder is not made.
+  const Finished file = Run({"--headless", "--output", work_.File("other/export.csv")});
+  EXPECT_EQ(file.exit_code, 1);
+  EXPECT_FALSE(QFileInfo::exists(work_.File("other")));
 }
 
 TEST_F(HeadlessTest, AnEarlierExportIsReplacedOnlyWithOverwrite) {
@@ -206,16 +227,40 @@ TEST_F(HeadlessTest, WithoutADisplayTheWindowPointsToTheHeadlessMode) {
       << run.err.toStdString();
 }
 
+// The display named cannot be reached: the program says so and ends with the
+// status it has without a display, rather than abort inside the toolkit.
+TEST_F(HeadlessTest, AnUnreachableDisplayEndsWithStatusTwo) {
+  for (const char* variable : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment_.remove(variable);
+  int display = 90;
+  while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display))) ++display;
+  environment_.insert("DISPLAY", QStringLiteral(":%1").arg(display));
+  const Finished run = Run({"SkipVersionCheck"});
+  EXPECT_EQ(run.exit_code, 2) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains(QStringLiteral("the display :%1 could not be opened").arg(display)))
+      << run.err.toStdString();
+  EXPECT_FALSE(run.err.contains("Reinstalling")) << run.err.toStdString();
+}
+
+// One copy at a time, whether or not a copy has a runtime folder; one that
+// names a runtime folder that does not exist runs as one without.
 TEST_F(HeadlessTest, ASecondCopyEndsAtOnceWithOneLine) {
-  qputenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit());
-  shell::SingleCopyLock first_copy;
-  ASSERT_EQ(first_copy.Acquire("KorvelToMaelisMigrationExport"), shell::SingleCopyLock::Result::kAcquired);
+  const QByteArray tmpdir = qgetenv("TMPDIR");
+  qputenv("TMPDIR", work_.File("tmp").toLocal8Bit());
   qunsetenv("XDG_RUNTIME_DIR");
+  auto first_copy = std::make_unique<shell::SingleCopyLock>();
+  ASSERT_EQ(first_copy->Acquire("KorvelToMaelisMigrationExport"), shell::SingleCopyLock::Result::kAcquired);
+  qputenv("TMPDIR", tmpdir);
+  for (const QString& runtime_folder : {work_.File("runtime"), work_.File("missing")}) {
+    environment_.insert("XDG_RUNTIME_DIR", runtime_folder);
+    const Finished run = Run({"--headless", "--output", output_});
+    EXPECT_EQ(run.exit_code, 2);
+    EXPECT_EQ(run.err, "KorvelToMaelisMigrationExport: another copy is already running\n");
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(output_ + "/KorvelMigrationOutput.csv"));
+  }
+  first_copy.reset();
   const Finished run = Run({"--headless", "--output", output_});
-  EXPECT_EQ(run.exit_code, 2);
-  EXPECT_EQ(run.err, "KorvelToMaelisMigrationExport: another copy is already running\n");
-  EXPECT_TRUE(run.out.isEmpty());
-  EXPECT_FALSE(QFileInfo::exists(output_ + "/KorvelMigrationOutput.csv"));
+  EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
 }
 
 TEST_F(HeadlessTest, MessagesUnderAnotherAccountNeedAcceptAccount) {
@@ -252,6 +297,7 @@ TEST(HeadlessSampleServerTest, ExportsTheSampleServerWithItsMessages) {
   environment.insert("KORVEL_DB_CONNECT", "sqlite:" + work.File("server/KorvelDb.sqlite"));
   environment.insert("XDG_CONFIG_HOME", work.File("config"));
   environment.insert("XDG_RUNTIME_DIR", work.path());
+  environment.insert("TMPDIR", work.path());
   // The sample's message store service runs under an account of its own.
   const Finished run = RunProgram("KorvelToMaelisMigrationExport",
                                   {"--headless", "--output", output + "/", "--include-messages", "--accept-account"},

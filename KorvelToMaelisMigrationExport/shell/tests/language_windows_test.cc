@@ -93,6 +93,9 @@ class LanguageWindowsTest : public ::testing::Test {
     QDir().mkpath(work_.File("runtime"));
     setenv("KORVEL_REGISTRY", work_.File("registry.reg").toLocal8Bit().constData(), 1);
     setenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit().constData(), 1);
+    // The single-copy lock's shared part is the test's own too.
+    saved_tmpdir_ = qgetenv("TMPDIR");
+    setenv("TMPDIR", work_.path().toLocal8Bit().constData(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work_.File("config"));
     export_test::WriteServerRegistry(work_.File("registry.reg"), {.server_state = 32});
     for (int i = 1; i <= 3; ++i) {
@@ -107,6 +110,7 @@ class LanguageWindowsTest : public ::testing::Test {
     localisation::SetCurrentLanguageId(0);
     unsetenv("KORVEL_REGISTRY");
     unsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", saved_tmpdir_);
   }
 
   // Copies a file the kit ships from the build's program folder.
@@ -123,6 +127,7 @@ class LanguageWindowsTest : public ::testing::Test {
     return window;
   }
 
+  QByteArray saved_tmpdir_;
   TempFolder work_;
   TempFolder program_;
   TestDirectory directory_{work_.File("KorvelDb.sqlite")};

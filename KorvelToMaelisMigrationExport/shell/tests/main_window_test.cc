@@ -68,6 +68,9 @@ class MainWindowTest : public ::testing::Test {
     QDir().mkpath(work_.File("runtime"));
     setenv("KORVEL_REGISTRY", work_.File("registry.reg").toLocal8Bit().constData(), 1);
     setenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit().constData(), 1);
+    // The single-copy lock's shared part is the test's own too.
+    saved_tmpdir_ = qgetenv("TMPDIR");
+    setenv("TMPDIR", work_.path().toLocal8Bit().constData(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work_.File("config"));
     WriteRegistry({});
     for (int i = 1; i <= 3; ++i) {
@@ -79,6 +82,7 @@ class MainWindowTest : public ::testing::Test {
     localisation::SetLanguageLibrary(nullptr);
     unsetenv("KORVEL_REGISTRY");
     unsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", saved_tmpdir_);
   }
 
   // A current, running server whose message store service runs under this
@@ -115,6 +119,7 @@ class MainWindowTest : public ::testing::Test {
   QString CsvPath() const { return output_ + "/KorvelMigrationOutput.csv"; }
   QString LogPath() const { return output_ + "/KorvelToMaelisMigrationErrors.log"; }
 
+  QByteArray saved_tmpdir_;
   TempFolder work_;
   TestDirectory directory_{work_.File("KorvelDb.sqlite")};
   QString connect_string_ = directory_.connect_string();
@@ -369,6 +374,39 @@ TEST_F(MainWindowTest, EveryCheckAndRefusalLeavesTheWindowReadyForAnotherTry) {
   EXPECT_EQ(answerer_.followed_extraction_logs, QStringList({output_ + "/MsgExtraction.log"}));
   EXPECT_NE(ReadBytes(LogPath()).find("\r\n(warning) The message extraction progress window was closed"),
             std::string::npos);
+}
+
+// A typed path is read as the headless --output reads it: an existing folder,
+// or one named with a trailing '/', is where the CSV file goes; the box shows
+// the file's path and that is what is saved for the next start.
+TEST_F(MainWindowTest, ATypedFolderIsWhereTheCsvFileGoes) {
+  WriteBytes(work_.File("a file"), "");
+  struct Case {
+    QString typed;
+    QString csv;  // empty: the folder is refused
+  };
+  for (const Case& c : {Case{output_, CsvPath()},
+                        Case{work_.File("new/deeper/"), work_.File("new/deeper/KorvelMigrationOutput.csv")},
+                        Case{work_.File("a file/sub/"), QString()}}) {
+    SCOPED_TRACE(c.typed.toStdString());
+    answerer_.shown.clear();
+    answerer_.answers = {{39, false}, {132, false}};
+    const std::unique_ptr<frmMain> window = LoadWindow();
+    window->show();
+    Find<QLineEdit>(*window, "txtOutputPath")->setText(c.typed);
+    auto* start = Find<QPushButton>(*window, "cmdStart");
+    start->click();
+    if (c.csv.isEmpty()) {
+      EXPECT_EQ(answerer_.ShownIds(), std::vector<int>({26}));
+      EXPECT_TRUE(start->isEnabled());
+      continue;
+    }
+    ASSERT_EQ(answerer_.ShownIds(), std::vector<int>({39, 132}));
+    EXPECT_TRUE(answerer_.shown[0].text.startsWith("Output complete.   0 error(s)")) << answerer_.shown[0].text.toStdString();
+    EXPECT_EQ(Find<QLineEdit>(*window, "txtOutputPath")->text(), c.csv);
+    EXPECT_EQ(LoadOutputFolderSetting(), c.csv);
+    EXPECT_EQ(ReadUtf16LeText(c.csv).count("\r\n"), 4) << "the header and three subscribers";
+  }
 }
 
 TEST_F(MainWindowTest, ARunWithACommandLineEndsTheProgramWithoutOffers) {
