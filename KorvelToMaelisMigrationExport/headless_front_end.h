@@ -1,12 +1,15 @@
 // The export's front end on a console: notices and questions go to standard
 // error with the answer taken (the options decide the answers), and so does
-// the progress, as a bar on a terminal and as plain lines otherwise. The
-// message extractor is followed by the progress window's rules, its log
-// echoed as it grows.
+// the progress, as plain lines, or on a terminal as a bar redrawn in place
+// with the rate and the time left. The message extractor is followed by the
+// progress window's rules, its log echoed as it grows; on a terminal a bar
+// of the subscribers done stays below the log lines.
 #ifndef KORVEL_EXPORT_HEADLESS_FRONT_END_H_
 #define KORVEL_EXPORT_HEADLESS_FRONT_END_H_
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
 
 #include <QString>
 
@@ -22,8 +25,11 @@ struct HeadlessAnswers {
 
 class HeadlessFrontEnd : public export_engine::ExportFrontEnd {
  public:
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
   // `progress_bar`: draw the progress as one bar that is redrawn in place.
-  HeadlessFrontEnd(std::FILE* err, HeadlessAnswers answers, bool progress_bar);
+  HeadlessFrontEnd(std::FILE* err, HeadlessAnswers answers, bool progress_bar,
+                   Clock clock = std::chrono::steady_clock::now);
 
   bool Ask(const export_engine::Prompt& prompt) override;
   void ShowRunning(bool running) override;
@@ -40,14 +46,25 @@ class HeadlessFrontEnd : public export_engine::ExportFrontEnd {
 
  private:
   bool AnswerFor(const export_engine::Prompt& prompt) const;
+  void DrawBar(const QByteArray& bar);
+  void ClearBar();
   void EndProgressBar();
+  void EchoExtractionLog(const QString& added);
 
   std::FILE* err_;
   HeadlessAnswers answers_;
   bool progress_bar_;
+  Clock clock_;
   int progress_maximum_ = 0;
   int shown_percent_ = -1;
-  bool bar_open_ = false;
+  std::chrono::steady_clock::time_point export_started_{};
+  std::chrono::steady_clock::time_point bar_drawn_{};
+  QByteArray bar_;  // the bar on the terminal's last line; empty when none
+  // The extraction's subscribers, from its log's "subscriber N of M" lines.
+  QString partial_log_line_;
+  std::chrono::steady_clock::time_point extraction_started_{};
+  int subscriber_ = 0;
+  int subscribers_ = 0;
   monitor::ExtractionMonitor extraction_monitor_;
 };
 

@@ -2,8 +2,6 @@
 
 #include <thread>
 
-#include <QByteArray>
-
 namespace monitor {
 
 QString LogEcho::NewText(const QString& text) {
@@ -13,7 +11,7 @@ QString LogEcho::NewText(const QString& text) {
   return added;
 }
 
-void FollowOnConsole(ExtractionMonitor& monitor, const LogLineWriter& write_log_line, std::FILE* echo,
+void FollowOnConsole(ExtractionMonitor& monitor, const LogLineWriter& write_log_line, const LogEchoWriter& echo,
                      const ConsoleClock& clock) {
   LogEcho log_echo;
   while (monitor.timer_enabled()) {
@@ -23,9 +21,8 @@ void FollowOnConsole(ExtractionMonitor& monitor, const LogLineWriter& write_log_
       std::this_thread::sleep_for(ExtractionMonitor::kTickInterval);
     }
     if (!monitor.Tick(clock.now(), write_log_line)) continue;
-    const QByteArray added = log_echo.NewText(monitor.text()).toLocal8Bit();
-    std::fwrite(added.constData(), 1, static_cast<size_t>(added.size()), echo);
-    std::fflush(echo);
+    const QString added = log_echo.NewText(monitor.text());
+    if (!added.isEmpty()) echo(added);
   }
 }
 

@@ -3,7 +3,6 @@
 #ifndef KORVEL_EXPORT_MONITOR_CONSOLE_FOLLOWER_H_
 #define KORVEL_EXPORT_MONITOR_CONSOLE_FOLLOWER_H_
 
-#include <cstdio>
 #include <functional>
 
 #include <QString>
@@ -29,9 +28,12 @@ struct ConsoleClock {
   std::function<void(MonitorTime)> sleep;  // real sleeping when empty
 };
 
-// Ticks `monitor` every tick interval until its monitoring ends, echoing the
+// Receives the text the log added since the last echo.
+using LogEchoWriter = std::function<void(const QString& added)>;
+
+// Ticks `monitor` every tick interval until its monitoring ends, handing the
 // new log text to `echo`. The monitor's timer must have been enabled.
-void FollowOnConsole(ExtractionMonitor& monitor, const LogLineWriter& write_log_line, std::FILE* echo,
+void FollowOnConsole(ExtractionMonitor& monitor, const LogLineWriter& write_log_line, const LogEchoWriter& echo,
                      const ConsoleClock& clock = {});
 
 }  // namespace monitor

@@ -1,7 +1,14 @@
 // The headless program as a script runs it: exit statuses, the lines on
 // standard output, notices and answers on standard error, the environment it
 // reads, and a whole export of a sample server.
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <memory>
+#include <string>
+#include <thread>
 
 #include <QDir>
 #include <QFile>
@@ -281,26 +288,33 @@ TEST_F(HeadlessTest, MessagesUnderAnotherAccountNeedAcceptAccount) {
   EXPECT_FALSE(own.err.contains("Do you want to continue?"));
 }
 
-// The whole kit on a sample server: the export, then the extractor started
-// on the same folder, whose path has blanks, and followed to its last line.
-TEST(HeadlessSampleServerTest, ExportsTheSampleServerWithItsMessages) {
-  TempFolder work;
+// A sample server in `work`/server, and the environment of an export of it.
+QProcessEnvironment SampleServer(const TempFolder& work) {
   const Finished sample = RunProgram("korvel-sample", {work.File("server"), "--subscribers", "50", "--messages", "60",
                                                         "--seed", "11"},
                                       QProcessEnvironment::systemEnvironment());
-  ASSERT_EQ(sample.exit_code, 0) << sample.err.toStdString();
-  const QString output = work.File("Migration export/of May 2026");
-  ASSERT_TRUE(QDir().mkpath(output));
-
+  EXPECT_EQ(sample.exit_code, 0) << sample.err.toStdString();
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("KORVEL_REGISTRY", work.File("server/registry.reg"));
   environment.insert("KORVEL_DB_CONNECT", "sqlite:" + work.File("server/KorvelDb.sqlite"));
   environment.insert("XDG_CONFIG_HOME", work.File("config"));
   environment.insert("XDG_RUNTIME_DIR", work.path());
   environment.insert("TMPDIR", work.path());
-  // The sample's message store service runs under an account of its own.
+  return environment;
+}
+
+// The sample's message store service runs under an account of its own.
+const QStringList kSampleExportOptions = {"--include-messages", "--accept-account"};
+
+// The whole kit on a sample server: the export, then the extractor started
+// on the same folder, whose path has blanks, and followed to its last line.
+TEST(HeadlessSampleServerTest, ExportsTheSampleServerWithItsMessages) {
+  TempFolder work;
+  const QProcessEnvironment environment = SampleServer(work);
+  const QString output = work.File("Migration export/of May 2026");
+  ASSERT_TRUE(QDir().mkpath(output));
   const Finished run = RunProgram("KorvelToMaelisMigrationExport",
-                                  {"--headless", "--output", output + "/", "--include-messages", "--accept-account"},
+                                  QStringList{"--headless", "--output", output + "/"} + kSampleExportOptions,
                                   environment);
   const QString& err = run.err;
   EXPECT_EQ(run.exit_code, 0) << err.toStdString();
@@ -358,6 +372,52 @@ TEST(HeadlessSampleServerTest, ExportsTheSampleServerWithItsMessages) {
   EXPECT_GT(messages.size(), 30);
   const QRegularExpression message_name("^.+_[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.msg$");
   for (const QString& name : messages) EXPECT_TRUE(message_name.match(name).hasMatch()) << name.toStdString();
+}
+
+// On a terminal the export's bar shows its rate and the time left, and the
+// extraction's log goes by above a bar of the subscribers done.
+TEST(HeadlessSampleServerTest, OnATerminalBothPhasesShowABarWithTheTimeLeft) {
+  TempFolder work;
+  const QProcessEnvironment environment = SampleServer(work);
+  int terminal = -1;
+  int terminal_side = -1;
+  ASSERT_EQ(::openpty(&terminal, &terminal_side, nullptr, nullptr, nullptr), 0);
+  std::string shown;
+  std::atomic<bool> finished{false};
+  std::thread reader([&] {
+    char buffer[4096];
+    for (;;) {
+      pollfd ready{terminal, POLLIN, 0};
+      if (::poll(&ready, 1, 100) > 0) {
+        const ssize_t got = ::read(terminal, buffer, sizeof buffer);
+        if (got <= 0) break;
+        shown.append(buffer, static_cast<size_t>(got));
+      } else if (finished) {
+        break;
+      }
+    }
+  });
+  const Finished run = RunProgram("KorvelToMaelisMigrationExport",
+                                  QStringList{"--headless", "--output", work.File("out/")} + kSampleExportOptions,
+                                  environment, QString(), [terminal_side] { ::dup2(terminal_side, STDERR_FILENO); });
+  finished = true;
+  reader.join();
+  ::close(terminal_side);
+  ::close(terminal);
+  EXPECT_EQ(run.exit_code, 0) << shown;
+
+  const QString text = QString::fromLocal8Bit(shown.c_str());
+  const QRegularExpression export_bar(R"(\r\[#{30}\] 100% 50/50  [0-9.]+/s  0:00 left\x1b\[K)");
+  EXPECT_TRUE(export_bar.match(text).hasMatch()) << shown;
+  EXPECT_TRUE(text.contains(QRegularExpression(R"(\r\[[#.]{30}\] \d+/\d+ subscribers  (\d+:\d\d|--:--) left)")))
+      << shown;
+  // A log line is never written over a bar: a bar is redrawn or its line
+  // cleared before anything else, and it comes back below the log lines, full
+  // when the extraction ends.
+  EXPECT_FALSE(text.contains(QRegularExpression(R"(\r\[[^\r\n]*\x1b\[K[^\r])"))) << shown;
+  const QRegularExpression last_bar(
+      R"(LogFile closed at [^\r\n]*\r?\n(\r[^\r\n]*)?\r\[#{30}\] (\d+)/\2 subscribers\x1b\[K\r?\n)");
+  EXPECT_TRUE(last_bar.match(text).hasMatch()) << shown;
 }
 
 }  // namespace

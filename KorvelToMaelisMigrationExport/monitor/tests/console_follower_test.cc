@@ -2,7 +2,6 @@
 // log echoed piece by piece as it grows.
 #include "KorvelToMaelisMigrationExport/monitor/console_follower.h"
 
-#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -36,15 +35,12 @@ struct ConsoleRun {
                          now += interval;
                          at_tick(++tick);
                        }};
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* echo = ::open_memstream(&buffer, &size);
-    FollowOnConsole(monitor, [this](QStringView line) { export_log << line.toString(); }, echo, clock);
-    std::fclose(echo);
-    std::string echoed(buffer, size);
-    std::free(buffer);
+    QString echoed;
+    FollowOnConsole(
+        monitor, [this](QStringView line) { export_log << line.toString(); },
+        [&echoed](const QString& added) { echoed += added; }, clock);
     ticks = tick;
-    return echoed;
+    return echoed.toStdString();
   }
 
   ExtractionMonitor monitor;
