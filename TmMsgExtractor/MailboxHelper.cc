@@ -252,6 +252,10 @@ HRESULT CMailboxHelper::ProcessOneMsg(IQoZadMessage* pZadMsg) {
       TraceFailedCall(L"oMimeHelper.WriteAudioStream()", hr);
       return hr;
     }
+    if (FAILED(hr = oMimeHelper.Finish())) {
+      TraceFailedCall(L"oMimeHelper.Finish()", hr);
+      return hr;
+    }
     if (FAILED(hr = oMimeHelper.Commit())) {
       TraceFailedCall(L"oMimeHelper.Commit()", hr);
       return hr;

@@ -1,5 +1,6 @@
 #include "TmMsgExtractor/MimeHelper.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,28 +54,27 @@ constexpr size_t kLinesPerBlock = 1214;
 constexpr size_t kBlockBytes = kBytesPerLine * kLinesPerBlock;
 constexpr size_t kLineCharacters = Base64Length(kBytesPerLine) + 2;
 
-// A name taken from the store never leads the file out of its folder.
+// A name taken from the store never leads the file out of its folder, nor
+// holds what no file name should: a control character (U+0000 would even cut
+// the name short, onto another file).
 bool IsSafeFileNamePart(const CBstr& alias) {
   const std::wstring_view text(alias.c_str(), static_cast<size_t>(alias.Length()));
   if (text == L"." || text == L"..") return false;
-  return text.find_first_of(L"/\\") == std::wstring_view::npos;
+  for (wchar_t c : text) {
+    if (c < 0x20 || c == 0x7F || c == L'/' || c == L'\\') return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 CMimeHelper::~CMimeHelper() {
-  if (!m_bCreated || m_bCommitted) return;
+  if (!m_partialFile.is_open()) return;
   try {
-    if (m_hFile != nullptr) {
-      if (std::fclose(m_hFile) != 0) {
-        g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to close file %s for write GetLastError():%X", m_strPath.c_str(),
-                         errno);
-      }
-      m_hFile = nullptr;
-    }
+    if (m_hFile != nullptr) std::fclose(m_hFile);
+    m_hFile = nullptr;
     g_TraceLog.Trace(LOG_LEVEL_ERROR, L"File %s is Not Commited deleting it", m_strPath.c_str());
-    const int result = unlink(ToSystemText(m_strPath.c_str()).c_str());
-    if (result != 0) g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Error deleting %s :ERR %X", m_strPath.c_str(), result);
+    m_partialFile.Discard();
   } catch (...) {
     try {
       ReportException(kSourceUnit, __LINE__, E_UNEXPECTED);
@@ -104,8 +104,19 @@ HRESULT CMimeHelper::Initialize(const CBstr& outputFolder, const CBstr& ownerAli
 
     int error = EINVAL;
     if (IsSafeFileNamePart(ownerAlias)) {
-      m_hFile = std::fopen(ToSystemText(m_strPath.c_str()).c_str(), "wb");
-      error = errno;
+      CBstr strName;
+      strName.Format(L"%s_%s.msg", ownerAlias.c_str(), strGuid.c_str());
+      m_fileName = ToSystemText(strName.c_str());
+      error = m_partialFile.Create(ToSystemText(strFolder.c_str()), m_fileName);
+      if (error == 0) {
+        const int descriptor = dup(m_partialFile.fd());
+        m_hFile = descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
+        if (m_hFile == nullptr) {
+          error = errno;
+          if (descriptor >= 0) close(descriptor);
+          m_partialFile.Discard();
+        }
+      }
     }
     if (m_hFile == nullptr) {
       g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to create file %s. GetLastError():%X", m_strPath.c_str(), error);
@@ -113,7 +124,6 @@ HRESULT CMimeHelper::Initialize(const CBstr& outputFolder, const CBstr& ownerAli
       hr = E_FAIL;
       return hr;
     }
-    m_bCreated = true;
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);
   }
@@ -187,9 +197,9 @@ HRESULT CMimeHelper::WriteAudioStream(std::FILE* hTempFile) {
   return hr;
 }
 
-HRESULT CMimeHelper::Commit() {
+HRESULT CMimeHelper::Finish() {
   HRESULT hr = S_OK;
-  CMethodTrace trace(L"CMimeHelper::Commit()", hr);
+  CMethodTrace trace(L"CMimeHelper::Finish()", hr);
   try {
     if (m_hFile == nullptr) {
       g_TraceLog.Trace(LOG_LEVEL_ERROR, L"m_hFile is NULL");
@@ -199,18 +209,37 @@ HRESULT CMimeHelper::Commit() {
     // A failed close still ends the stream: it is never used again.
     std::FILE* file = m_hFile;
     m_hFile = nullptr;
-    if (std::fclose(file) != 0) {
-      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to commit file %s for write GetLastError():%X", m_strPath.c_str(),
-                       errno);
-      g_ExtractorState.exitCode = -3;
-      hr = E_FAIL;
-      return hr;
-    }
-    m_bCommitted = true;
+    if (std::fclose(file) != 0) return hr = CommitFailed(errno);
+    struct stat status {};
+    if (fstat(m_partialFile.fd(), &status) != 0) return hr = CommitFailed(errno);
+    m_ullSize = static_cast<std::uint64_t>(status.st_size);
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);
   }
   return hr;
+}
+
+HRESULT CMimeHelper::Commit() {
+  HRESULT hr = S_OK;
+  CMethodTrace trace(L"CMimeHelper::Commit()", hr);
+  try {
+    if (m_hFile != nullptr || !m_partialFile.is_open()) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"File %s is not finished", m_strPath.c_str());
+      hr = E_FAIL;
+      return hr;
+    }
+    if (const int error = m_partialFile.Commit(); error != 0) hr = CommitFailed(error);
+  } catch (...) {
+    hr = ReportCaughtException(kSourceUnit, __LINE__);
+  }
+  return hr;
+}
+
+HRESULT CMimeHelper::CommitFailed(int error) {
+  g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to commit file %s for write GetLastError():%X", m_strPath.c_str(),
+                   error);
+  g_ExtractorState.exitCode = -3;
+  return E_FAIL;
 }
 
 HRESULT CMimeHelper::WriteText(std::string_view ansiText) {

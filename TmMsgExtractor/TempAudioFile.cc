@@ -1,5 +1,6 @@
 #include "TmMsgExtractor/TempAudioFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,13 +23,7 @@ std::string TemporaryFolder() {
 
 }  // namespace
 
-CTempAudioFile::~CTempAudioFile() {
-  try {
-    CloseAndDelete();
-  } catch (...) {
-    // Only a log line that could not be built gets here; the file is gone.
-  }
-}
+CTempAudioFile::~CTempAudioFile() { Close(); }
 
 HRESULT CTempAudioFile::Prepare() {
   if (m_hFile != nullptr) {
@@ -37,7 +32,7 @@ HRESULT CTempAudioFile::Prepare() {
       std::clearerr(m_hFile);
       return S_OK;
     }
-    CloseAndDelete();
+    Close();
   }
   return Create();
 }
@@ -46,26 +41,32 @@ void CTempAudioFile::Empty() {
   if (m_hFile == nullptr) return;
   // Whatever is still buffered belongs to the message just done.
   std::fflush(m_hFile);
-  if (ftruncate(fileno(m_hFile), 0) != 0) CloseAndDelete();
+  if (ftruncate(fileno(m_hFile), 0) != 0) Close();
 }
 
 HRESULT CTempAudioFile::Create() {
-  const std::string pattern = TemporaryFolder() + "/msgpXXXXXX";
-  std::string name = pattern;
-  // mkstemp makes the name and the file in one step, so no other process can
-  // slip a file or a link in under the name in between.
-  const int descriptor = mkstemp(name.data());
+  const std::string folder = TemporaryFolder();
+  const std::string pattern = folder + "/msgpXXXXXX";
+  // A file without a name from the start never outlives the process, however
+  // it ends; where the file system cannot make one, the name goes at once.
+  int descriptor = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (descriptor < 0) {
-    const int error = errno;
-    if (error == EINVAL) {
-      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to create tmp file name");
-    } else {
-      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to open file %s for write GetLastError():%X",
-                       FromSystemText(pattern).c_str(), error);
+    std::string name = pattern;
+    // mkstemp makes the name and the file in one step, so no other process
+    // can slip a file or a link in under the name in between.
+    descriptor = mkstemp(name.data());
+    if (descriptor < 0) {
+      const int error = errno;
+      if (error == EINVAL) {
+        g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to create tmp file name");
+      } else {
+        g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to open file %s for write GetLastError():%X",
+                         FromSystemText(pattern).c_str(), error);
+      }
+      return E_FAIL;
     }
-    return E_FAIL;
+    unlink(name.c_str());
   }
-  m_strPath = FromSystemText(name).c_str();
   m_hFile = fdopen(descriptor, "w+b");
   // The audio arrives in pieces of 8 KB; a larger buffer saves most of the
   // system calls on its way to the disk.
@@ -73,19 +74,15 @@ HRESULT CTempAudioFile::Create() {
   if (m_hFile == nullptr) {
     const int error = errno;
     close(descriptor);
-    g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to open file %s for write GetLastError():%X", m_strPath.c_str(),
-                     error);
-    unlink(name.c_str());
-    m_strPath = CBstr();
+    g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to open file %s for write GetLastError():%X",
+                     FromSystemText(pattern).c_str(), error);
     return E_FAIL;
   }
   return S_OK;
 }
 
-void CTempAudioFile::CloseAndDelete() {
+void CTempAudioFile::Close() {
   if (m_hFile == nullptr) return;
   std::fclose(m_hFile);
   m_hFile = nullptr;
-  const int result = unlink(ToSystemText(m_strPath.c_str()).c_str());
-  if (result != 0) g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Error deleting %s :ERR %X", m_strPath.c_str(), result);
 }

@@ -1,6 +1,5 @@
 #include "KorvelToMaelisMigrationExport/export/csv_file.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,13 +51,12 @@ void EndCsvLine(QString& line) { line.chop(1); }
 
 CsvFile::CsvFile() : not_open_(NotOpen()) {}
 
-CsvFile::~CsvFile() { Close(); }
+CsvFile::~CsvFile() { Discard(); }
 
 Status CsvFile::Create(const QString& path) {
-  Close();
-  fd_ = OpenForWriting(path, O_WRONLY | O_CREAT | O_TRUNC);
-  if (fd_ < 0) {
-    not_open_ = Status::FileFailure(errno, error_number::kPathNotFound);
+  Discard();
+  if (const int error = CreateForReplacing(path, file_); error != 0) {
+    not_open_ = Status::FileFailure(error, error_number::kPathNotFound);
     return not_open_;
   }
   static constexpr char kByteOrderMark[] = {'\xFF', '\xFE'};
@@ -66,7 +64,7 @@ Status CsvFile::Create(const QString& path) {
 }
 
 Status CsvFile::WriteLine(QStringView line) {
-  if (fd_ < 0) return not_open_;
+  if (!file_.is_open()) return not_open_;
   std::string bytes;
   bytes.reserve(static_cast<size_t>(line.size() + 2) * 2);
   AppendUtf16Le(bytes, line);
@@ -77,13 +75,14 @@ Status CsvFile::WriteLine(QStringView line) {
 Status CsvFile::WriteBytes(const char* data, size_t size) {
   // A disk that fills up takes part of a line before it refuses the rest; the
   // successor's import would read that part as a whole row, so it goes.
-  const off_t start = ::lseek(fd_, 0, SEEK_CUR);
+  const int fd = file_.fd();
+  const off_t start = ::lseek(fd, 0, SEEK_CUR);
   while (size > 0) {
-    const ssize_t written = ::write(fd_, data, size);
+    const ssize_t written = ::write(fd, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
       const Status failure = Status::FileFailure(errno, error_number::kFileNotFound);
-      if (start >= 0 && ::ftruncate(fd_, start) == 0) ::lseek(fd_, start, SEEK_SET);
+      if (start >= 0 && ::ftruncate(fd, start) == 0) ::lseek(fd, start, SEEK_SET);
       return failure;
     }
     data += written;
@@ -92,9 +91,16 @@ Status CsvFile::WriteBytes(const char* data, size_t size) {
   return Status();
 }
 
-void CsvFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+Status CsvFile::Commit() {
+  // A file that was never made has reported so through every write.
+  if (!file_.is_open()) return Status();
+  const int error = file_.Commit();
+  not_open_ = NotOpen();
+  return error == 0 ? Status() : Status::FileFailure(error, error_number::kPathNotFound);
+}
+
+void CsvFile::Discard() {
+  file_.Discard();
   not_open_ = NotOpen();
 }
 

@@ -8,6 +8,7 @@
 #include <QStringView>
 
 #include "KorvelToMaelisMigrationExport/export/status.h"
+#include "platform/files/output_file.h"
 
 namespace export_engine {
 
@@ -27,23 +28,28 @@ class CsvFile {
   CsvFile();
   CsvFile(const CsvFile&) = delete;
   CsvFile& operator=(const CsvFile&) = delete;
+  // A file never committed is removed: the import must not take part of an
+  // export for the whole of it.
   ~CsvFile();
 
-  // Creates the file, replacing any file there, and writes the byte-order
-  // mark. A failure is kept and reported again by every WriteLine.
+  // Starts the file under its temporary name beside `path` and writes the
+  // byte-order mark. A read-only file at `path` is refused. A failure is kept
+  // and reported again by every WriteLine.
   Status Create(const QString& path);
 
-  // Writes `line` and CR LF. Each line reaches the file before this returns,
-  // so a run that fails part way leaves every earlier row in place; a line
-  // that cannot be written whole is not in the file at all.
+  // Writes `line` and CR LF. Each line reaches the file before this returns;
+  // a line that cannot be written whole is not in the file at all.
   Status WriteLine(QStringView line);
 
-  void Close();
+  // Puts the file under its final name, replacing what is there, with every
+  // line written so far. Writing after it fails.
+  Status Commit();
 
  private:
   Status WriteBytes(const char* data, size_t size);
+  void Discard();
 
-  int fd_ = -1;
+  files::PartialFile file_;
   Status not_open_;  // what writing reports while no file is open
 };
 

@@ -153,6 +153,10 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
     if (progress < progress_maximum) front_end.SetProgress(++progress);
   }
 
+  // The rows are whole before the messages start, which may take hours.
+  const Status committed = csv.Commit();
+  if (!committed.ok()) log.WriteLogLine(committed.RunLogLine());
+
   if (request.include_messages) {
     LaunchMessageExtraction(log_folder, QCoreApplication::applicationDirPath(), log, front_end);
   }
@@ -160,7 +164,6 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
   log.WriteLogLine(u"");
   log.WriteLogLine(QStringLiteral("Export complete: ") + GeneralDateTimeNow());
   front_end.ShowRunning(false);
-  csv.Close();
   log.CloseExportLog();
 
   result.reached_end = true;

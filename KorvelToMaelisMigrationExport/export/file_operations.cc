@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include <QByteArray>
 #include <QFile>
@@ -28,7 +29,18 @@ int OpenForWriting(const QString& path, int flags) {
     errno = EACCES;
     return -1;
   }
-  return ::open(native.constData(), flags | O_CLOEXEC, 0666);
+  return files::OpenOwnFileForWriting(native.toStdString(), flags);
+}
+
+int CreateForReplacing(const QString& path, files::PartialFile& file) {
+  const QByteArray native = QFile::encodeName(path);
+  if (IsReadOnly(native)) return EACCES;
+  // A folder is not replaced by a file: the run learns so before it writes.
+  struct stat info;
+  if (::lstat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode)) return EISDIR;
+  const qsizetype slash = native.lastIndexOf('/');
+  const std::string folder = slash < 0 ? std::string(".") : native.left(slash + 1).toStdString();
+  return file.Create(folder, native.mid(slash + 1).toStdString());
 }
 
 Status DeleteFileWithoutForcing(const QString& path) {

@@ -1,5 +1,7 @@
 #include "KorvelToMaelisMigrationExport/export/output_paths.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 
 #include "KorvelToMaelisMigrationExport/export/export_log.h"
@@ -34,7 +36,13 @@ QString StreamFilePath(const QString& root_path, QStringView stream_path) {
 }
 
 bool StaysInFolder(QStringView name) {
-  return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && name != u"." && name != u"..";
+  // A control character has no place in a file name; U+0000 would even cut
+  // the name short in the system call, onto another file of the folder.
+  const bool has_control = std::any_of(name.begin(), name.end(), [](QChar c) {
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+  });
+  return !has_control && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && name != u"." &&
+         name != u"..";
 }
 
 }  // namespace export_engine

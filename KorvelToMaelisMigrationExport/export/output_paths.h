@@ -26,7 +26,8 @@ QString ExportLogPath(const QString& log_folder);
 QString StreamFilePath(const QString& root_path, QStringView stream_path);
 
 // Whether a name taken from data stays inside the folder it is joined to:
-// not one holding '/' or '\', nor "." or "..".
+// not one holding '/', '\' or a control character (U+0000 to U+001F,
+// U+007F), nor "." or "..".
 bool StaysInFolder(QStringView name);
 
 }  // namespace export_engine

@@ -48,27 +48,26 @@ Status RefusedName() {
                          error_number::kPathFileAccessError);
 }
 
-// Copies the open recording to `target`, replacing a file there; a copy that
-// fails leaves no file. A run copies one file per subscriber, so the copy is
-// left to the kernel.
+// Copies the open recording to `target`, replacing a file there; the copy is
+// made under a temporary name, so a copy that fails or is cut short leaves no
+// file. A run copies one file per subscriber, so the copy is left to the
+// kernel.
 Status CopyReplacing(int source, const QString& target) {
-  const int out = OpenForWriting(target, O_WRONLY | O_CREAT | O_TRUNC);
-  if (out < 0) return Status::FileFailure(errno, error_number::kPathNotFound);
-  Status status;
+  files::PartialFile copy;
+  if (const int error = CreateForReplacing(target, copy); error != 0) {
+    return Status::FileFailure(error, error_number::kPathNotFound);
+  }
   off_t offset = 0;
   for (;;) {
-    const ssize_t copied = ::sendfile(out, source, &offset, 1 << 30);
+    const ssize_t copied = ::sendfile(copy.fd(), source, &offset, 1 << 30);
     if (copied == 0) break;
     if (copied < 0) {
       if (errno == EINTR) continue;
-      status = Status::FileFailure(errno, error_number::kFileNotFound);
-      break;
+      return Status::FileFailure(errno, error_number::kFileNotFound);
     }
   }
-  if (::close(out) != 0 && status.ok()) status = Status::FileFailure(errno, error_number::kFileNotFound);
-  // A part of a recording would pass for the whole one.
-  if (!status.ok()) ::unlink(QFile::encodeName(target).constData());
-  return status;
+  if (const int error = copy.Commit(); error != 0) return Status::FileFailure(error, error_number::kFileNotFound);
+  return Status();
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "TmMsgExtractor/diagnostics/trace_log.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <ctime>
@@ -9,6 +12,7 @@
 #include "TmMsgExtractor/diagnostics/console.h"
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/wide_format.h"
+#include "platform/files/output_file.h"
 
 CTraceLog g_TraceLog;
 
@@ -66,8 +70,11 @@ HRESULT CTraceLog::LogMessageFormat(LONG level, const wchar_t* format, ...) {
 
 HRESULT CTraceLog::OpenLogFile(const wchar_t* path) {
   if (m_hLogFile != nullptr) CloseLogFile();
-  std::FILE* file = std::fopen(ToSystemText(path).c_str(), "a");
+  // Never written through a link or into a pipe planted under the name.
+  const int descriptor = files::OpenOwnFileForWriting(ToSystemText(path), O_WRONLY | O_CREAT | O_APPEND);
+  std::FILE* file = descriptor < 0 ? nullptr : fdopen(descriptor, "a");
   if (file == nullptr) {
+    if (descriptor >= 0) close(descriptor);
     const int error = errno;
     Trace(LOG_LEVEL_ERROR, L"Failed to open log file %s. GetLastError():%X", path, error);
     return E_FAIL;

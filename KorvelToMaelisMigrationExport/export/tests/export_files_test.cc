@@ -1,10 +1,13 @@
 // The bytes of the two files an administrator reads or imports: the CSV file
 // and the export log, and the failure lines the log carries.
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <csignal>
 #include <string>
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -50,30 +53,56 @@ TEST(CsvFileTest, StartsWithByteOrderMarkAndEndsEveryLineWithCrLf) {
   ASSERT_TRUE(csv.Create(path).ok());
   ASSERT_TRUE(csv.WriteLine(u"Alias,FirstName").ok());
   ASSERT_TRUE(csv.WriteLine(u"M\u00FCller,\u20AC").ok());
-  csv.Close();
+  // Until it is whole the file is only under its temporary name.
+  EXPECT_EQ(ReadBytes(path).substr(0, 8), "an earli");
+  ASSERT_TRUE(csv.Commit().ok());
   const std::string expected = std::string("\xFF\xFE", 2) + std::string("A\0l\0i\0a\0s\0,\0F\0i\0r\0s\0t\0N\0a\0m\0e\0", 30) +
                                std::string("\r\0\n\0", 4) + std::string("M\0\xFC\0l\0l\0e\0r\0,\0\xAC\x20", 16) +
                                std::string("\r\0\n\0", 4);
   EXPECT_EQ(ReadBytes(path), expected);
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{kCsvFileName});
+  EXPECT_EQ(csv.WriteLine(u"Alias").number(), error_number::kBadFileNameOrNumber);
 }
 
-TEST(CsvFileTest, AReadOnlyFileIsNotReplaced) {
+TEST(CsvFileTest, AReadOnlyFileIsNotReplacedAndAnAbandonedOneLeavesNothing) {
   TempFolder folder;
   const QString path = folder.File(kCsvFileName);
   export_test::WriteBytes(path, "kept");
   ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
-  CsvFile csv;
-  EXPECT_EQ(csv.Create(path).number(), error_number::kPermissionDenied);
+  {
+    CsvFile csv;
+    EXPECT_EQ(csv.Create(path).number(), error_number::kPermissionDenied);
+    EXPECT_EQ(csv.WriteLine(u"Alias").number(), error_number::kPermissionDenied);
+    EXPECT_TRUE(csv.Commit().ok());
+  }
   EXPECT_EQ(ReadBytes(path), "kept");
+  {
+    CsvFile csv;
+    ASSERT_TRUE(csv.Create(folder.File("other.csv")).ok());
+    ASSERT_TRUE(csv.WriteLine(u"Alias").ok());
+  }
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{kCsvFileName});
 }
 
-TEST(CsvFileTest, FullDiskIsReportedPerLine) {
+TEST(CsvFileTest, ALineThatDoesNotFitIsLeftOutWhole) {
+  TempFolder folder;
+  const QString path = folder.File(kCsvFileName);
   CsvFile csv;
-  const Status created = csv.Create("/dev/full");
-  EXPECT_EQ(created.number(), error_number::kDiskFull);
-  EXPECT_EQ(csv.WriteLine(u"Alias").number(), error_number::kDiskFull);
-  csv.Close();
-  EXPECT_EQ(csv.WriteLine(u"Alias").number(), error_number::kBadFileNameOrNumber);
+  ASSERT_TRUE(csv.Create(path).ok());
+  ASSERT_TRUE(csv.WriteLine(u"A").ok());
+  // The file may grow by 8 bytes more: part of "Alias" fits, not the rest.
+  struct rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto saved_handler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = saved;
+  limit.rlim_cur = 16;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const Status full = csv.WriteLine(u"Alias");
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, saved_handler);
+  EXPECT_EQ(full.number(), error_number::kDiskFull);
+  ASSERT_TRUE(csv.Commit().ok());
+  EXPECT_EQ(ReadBytes(path), std::string("\xFF\xFE" "A\0\r\0\n\0", 8));
 }
 
 TEST(RunFailureTest, LogLineCarriesDescriptionSourceAndSignedNumber) {

@@ -64,7 +64,10 @@ TEST_F(VoiceNameTest, NothingToCopyGivesAnEmptyFieldAndNoFailure) {
 }
 
 TEST_F(VoiceNameTest, AnAliasThatWouldLeaveTheOutputFolderFailsLikeARefusedName) {
-  for (const QString alias : {"../bob", "a/b", "a\\b", ".", ".."}) {
+  // U+0000 would cut the name short, onto the CSV file or the log.
+  const QString cut_short = QStringLiteral("KorvelMigrationOutput.csv") + QChar(0) + QStringLiteral("ab");
+  for (const QString& alias : {QString("../bob"), QString("a/b"), QString("a\\b"), QString("."), QString(".."),
+                              cut_short, QString("tab\there"), QString("del\x7F")}) {
     EXPECT_EQ(ExportVoiceName(alias, u"names/bob.wav", RootPath(), OutputFolder(), &failure_),
               alias + "_VOICE_NAME.WAV");
     EXPECT_EQ(failure_.number(), 75) << alias.toStdString();
