@@ -123,8 +123,9 @@ QString OutputPathForOption(const QString& output) {
 
 QString UsageText(const QString& program_name) {
   QString usage = QStringLiteral(
-      "Usage: %1                   open the main window\n"
-      "       %1 --headless [OPTION]...   run one export without a window\n"
+      "Usage: %1\n"
+      "  or:  %1 --headless [OPTION]...\n"
+      "Without --headless, opens the main window; with it, runs one export without a window.\n"
       "\n"
       "Options:\n"
       "  --output PATH        the CSV file, or a folder to put KorvelMigrationOutput.csv in\n"
@@ -136,7 +137,7 @@ QString UsageText(const QString& program_name) {
       "  --connect STRING     the directory database: sqlite:PATH or an ODBC connect\n"
       "                       string (default: $KORVEL_DB_CONNECT, else the server's)\n"
       "  --help               show this text\n"
-      "  --version            show the program's version\n"
+      "  --version            show the program's version and the language files it finds\n"
       "\n"
       "Data items:\n")
                       .arg(program_name);

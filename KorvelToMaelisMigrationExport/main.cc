@@ -6,10 +6,14 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QStringList>
 
 #include "KorvelToMaelisMigrationExport/command_line.h"
 #include "KorvelToMaelisMigrationExport/headless_mode.h"
+#include "KorvelToMaelisMigrationExport/localisation/language_library.h"
+#include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
 #include "KorvelToMaelisMigrationExport/shell/window_mode.h"
 
 namespace {
@@ -74,7 +78,15 @@ int main(int argc, char** argv) {
     return export_program::kExitReachedEnd;
   }
   if (command_line.version) {
-    std::printf("%s %d.%d.%d\n", kProgramName, KORVEL_VERSION_MAJOR, KORVEL_VERSION_MINOR, KORVEL_VERSION_PATCH);
+    // The language files found say whether the program's companions are where
+    // it looks for them, however it was started (an installed program runs
+    // through a link in another folder).
+    QCoreApplication app(argc, argv);
+    const QStringList languages =
+        localisation::FindLanguageCodes(localisation::ProgramFolder(), localisation::ExecutableName());
+    std::printf("%s %d.%d.%d\nLanguage files: %s\n", kProgramName, KORVEL_VERSION_MAJOR, KORVEL_VERSION_MINOR,
+                KORVEL_VERSION_PATCH,
+                languages.isEmpty() ? "none" : languages.join(QStringLiteral(", ")).toLocal8Bit().constData());
     return export_program::kExitReachedEnd;
   }
 
@@ -90,5 +102,9 @@ int main(int argc, char** argv) {
   g_previous_handler = qInstallMessageHandler(HoldDisplayMessages);
   QApplication app(argc, argv);
   ReleaseHeldMessages();
+  // The installed desktop entry and its icon; outside an installation the
+  // icon theme has no such icon and the window keeps the toolkit's default.
+  QGuiApplication::setDesktopFileName(QStringLiteral("korvel-migration-export"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("korvel-migration-export")));
   return shell::RunMainWindow(command_line);
 }

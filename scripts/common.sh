@@ -6,6 +6,8 @@ KORVEL_BUILD="$KORVEL_ROOT/build"
 # Everything again with clang under AddressSanitizer and UndefinedBehaviorSanitizer,
 # with the fuzz targets.
 KORVEL_SANITIZE_BUILD="$KORVEL_ROOT/build-sanitize"
+# The Release build the Debian package is made from: the programs only.
+KORVEL_PACKAGE_BUILD="$KORVEL_ROOT/build-package"
 
 # Debian packages the kit needs to build, run and test (see README.md).
 KORVEL_PACKAGES=(
@@ -13,6 +15,7 @@ KORVEL_PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
   libsqlite3-dev sqlite3 libdw-dev python3
+  help2man file
   googletest libgtest-dev libbenchmark-dev time
   fonts-ipafont-gothic
   clang-14 libclang-rt-14-dev
@@ -51,4 +54,19 @@ korvel_configure_sanitized() {
 
 korvel_build_sanitized() {
   cmake --build "$KORVEL_SANITIZE_BUILD" --parallel "$(nproc)" "$@"
+}
+
+# Configures (with the options given) and builds the Release build, then makes
+# the Debian package in it; korvel_package_file names the package.
+korvel_package() {
+  cmake -S "$KORVEL_ROOT" -B "$KORVEL_PACKAGE_BUILD" -DCMAKE_BUILD_TYPE=Release \
+    -DKORVEL_BUILD_TESTS=OFF -DKORVEL_BUILD_BENCHMARKS=OFF "$@" >/dev/null
+  cmake --build "$KORVEL_PACKAGE_BUILD" --parallel "$(nproc)"
+  rm -f "$KORVEL_PACKAGE_BUILD"/*.deb
+  (cd "$KORVEL_PACKAGE_BUILD" && cpack -G DEB >/dev/null)
+}
+
+korvel_package_file() {
+  local packages=("$KORVEL_PACKAGE_BUILD"/*.deb)
+  echo "${packages[0]}"
 }

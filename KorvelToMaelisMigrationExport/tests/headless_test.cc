@@ -177,7 +177,7 @@ TEST_F(HeadlessTest, BadUsageGivesStatus64AndTheUsage) {
   EXPECT_TRUE(help.out.contains("--headless")) << help.out.toStdString();
   const Finished version = Run({"--version"});
   EXPECT_EQ(version.exit_code, 0);
-  EXPECT_EQ(version.out, "KorvelToMaelisMigrationExport 1.0.23\n");
+  EXPECT_EQ(version.out, "KorvelToMaelisMigrationExport 1.0.23\nLanguage files: DEU, FRA, JPN\n");
 }
 
 TEST_F(HeadlessTest, RelativeOutputAndTheServerRootFromTheRegistry) {

@@ -90,8 +90,15 @@ std::string NarrowDirective(const Conversion& conversion, const char* length, ch
   std::string directive = "%" + conversion.flags;
   if (conversion.left_aligned && conversion.flags.find('-') == std::string::npos) directive += '-';
   if (conversion.width >= 0) directive += std::to_string(conversion.width);
-  if (conversion.precision >= 0) directive += "." + std::to_string(conversion.precision);
-  return directive + length + type;
+  // Appended piece by piece: prepending the '.' to a temporary number text
+  // would insert into that temporary's own buffer, for nothing.
+  if (conversion.precision >= 0) {
+    directive += '.';
+    directive += std::to_string(conversion.precision);
+  }
+  directive += length;
+  directive += type;
+  return directive;
 }
 
 // Numbers are formatted by the C library's 8-bit printf, whose output for
