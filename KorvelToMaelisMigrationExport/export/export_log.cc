@@ -30,7 +30,8 @@ void WriteAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-ExportLog::ExportLog(std::function<void()> yield) : yield_(std::move(yield)) {}
+ExportLog::ExportLog(std::function<void()> yield, std::function<void(QStringView)> observe)
+    : yield_(std::move(yield)), observe_(std::move(observe)) {}
 
 ExportLog::~ExportLog() { CloseExportLog(); }
 
@@ -60,6 +61,7 @@ void ExportLog::WriteLogLine(QStringView line) {
     bytes += "\r\n";
     WriteAll(fd_, bytes);
   }
+  if (observe_) observe_(line);
   if (yield_) yield_();
 }
 

@@ -29,8 +29,9 @@ struct ProgramIdentity {
 class ExportLog {
  public:
   // `yield` runs after every line, so that a window stays responsive during a
-  // long run.
-  explicit ExportLog(std::function<void()> yield);
+  // long run. `observe`, when given, sees every line as it is written, also
+  // when no log file is open: a check that writes nothing reads the run by it.
+  explicit ExportLog(std::function<void()> yield, std::function<void(QStringView)> observe = {});
   ExportLog(const ExportLog&) = delete;
   ExportLog& operator=(const ExportLog&) = delete;
   ~ExportLog();
@@ -50,6 +51,7 @@ class ExportLog {
 
  private:
   std::function<void()> yield_;
+  std::function<void(QStringView)> observe_;
   int fd_ = -1;
   qint16 error_count_ = 0;
 };

@@ -38,8 +38,36 @@ bool Ask(ExportFrontEnd& front_end, int text_id, PromptButtons buttons) {
   return front_end.Ask({text_id, myLoadResString(text_id), buttons});
 }
 
-// The checks before anything is written; false when one of them ends the run.
-bool RequestPassesChecks(const ExportRequest& request, ExportFrontEnd& front_end) {
+// The export's own files.
+class FileRowSink : public RowSink {
+ public:
+  explicit FileRowSink(CsvFile& csv) : csv_(csv) {}
+  Status WriteRow(QStringView line) override { return csv_.WriteLine(line); }
+  Status CarryVoiceName(int recording, const QString& target) override { return CopyRecording(recording, target); }
+
+ private:
+  CsvFile& csv_;
+};
+
+void WriteHeaderRow(const std::vector<DataItem>& items, CsvFile& csv, ExportLog& log) {
+  const Status written = csv.WriteLine(HeaderRow(items));
+  if (!written.ok()) log.WriteLogLine(written.RunLogLine());
+}
+
+// The closing summary and the offers to open the files written.
+void OfferProducedFiles(const ExportRequest& request, const RunResult& result, ExportFrontEnd& front_end) {
+  const QString summary =
+      myLoadResString(kOutputComplete) + SignedNumberText(result.error_count) + myLoadResString(kErrorsEncountered);
+  if (front_end.Ask({kOutputComplete, summary, PromptButtons::kOkCancel})) front_end.OpenProducedFile(result.log_path);
+  if (request.include_messages && Ask(front_end, kViewExtractionLog, PromptButtons::kOkCancel)) {
+    front_end.OpenProducedFile(result.extraction_log_path);
+  }
+  if (Ask(front_end, kViewCsvFile, PromptButtons::kYesNo)) front_end.OpenProducedFile(result.csv_path);
+}
+
+}  // namespace
+
+bool RequestPassesChecks(const ExportRequest& request, ExportFrontEnd& front_end, bool clear_earlier_export) {
   const auto& entries = request.data_items;
   if (std::none_of(entries.begin(), entries.end(), [](const DataItemEntry& entry) { return entry.ticked; })) {
     Ask(front_end, kNoItemsSelected, PromptButtons::kOk);
@@ -60,7 +88,7 @@ bool RequestPassesChecks(const ExportRequest& request, ExportFrontEnd& front_end
   const QString output_folder = OutputFolder(request.output_path);
   if (QFileInfo(output_folder + QLatin1StringView(kCsvFileName)).isFile()) {
     if (!Ask(front_end, kOverwriteEarlierExportQuestion, PromptButtons::kYesNo)) return false;
-    RemoveMessageFiles(output_folder, request.include_messages, front_end);
+    if (clear_earlier_export) RemoveMessageFiles(output_folder, request.include_messages, front_end);
   }
   if (request.include_messages && !front_end.RunningAccountIsMessageStoreFacing() &&
       !Ask(front_end, kAccountMayNotReadMailboxesQuestion, PromptButtons::kYesNo)) {
@@ -78,28 +106,18 @@ std::vector<DataItem> TickedItems(const ExportRequest& request) {
   return items;
 }
 
-void WriteHeaderRow(const std::vector<DataItem>& items, CsvFile& csv, ExportLog& log) {
+QString HeaderRow(const std::vector<DataItem>& items) {
   QString line;
   for (DataItem item : items) {
     for (const char16_t* name : DataItemInfoOf(item).header_names) AppendCsvField(line, QStringView(name));
   }
   EndCsvLine(line);
-  const Status written = csv.WriteLine(line);
-  if (!written.ok()) log.WriteLogLine(written.RunLogLine());
+  return line;
 }
 
-// The closing summary and the offers to open the files written.
-void OfferProducedFiles(const ExportRequest& request, const RunResult& result, ExportFrontEnd& front_end) {
-  const QString summary =
-      myLoadResString(kOutputComplete) + SignedNumberText(result.error_count) + myLoadResString(kErrorsEncountered);
-  if (front_end.Ask({kOutputComplete, summary, PromptButtons::kOkCancel})) front_end.OpenProducedFile(result.log_path);
-  if (request.include_messages && Ask(front_end, kViewExtractionLog, PromptButtons::kOkCancel)) {
-    front_end.OpenProducedFile(result.extraction_log_path);
-  }
-  if (Ask(front_end, kViewCsvFile, PromptButtons::kYesNo)) front_end.OpenProducedFile(result.csv_path);
+QString ServerRootPath(ExportFrontEnd& front_end) {
+  return front_end.ReadMachineString(QString::fromUtf16(kServerKey), QString::fromUtf16(kRootPathValue));
 }
-
-}  // namespace
 
 QString GeneralDateTimeNow() {
   const QLocale locale = QLocale::system();
@@ -113,7 +131,7 @@ QString GeneralDateTimeNow() {
 
 RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment, ExportFrontEnd& front_end) {
   RunResult result;
-  if (!RequestPassesChecks(request, front_end)) return result;
+  if (!RequestPassesChecks(request, front_end, true)) return result;
 
   front_end.SaveSettings(request.output_path);
 
@@ -138,13 +156,13 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
   log.OpenExportLog(result.log_path, false, environment.program);
   log.WriteLogLine(QStringLiteral("Starting export: ") + GeneralDateTimeNow());
   log.WriteLogLine(u"");
-  const QString root_path =
-      front_end.ReadMachineString(QString::fromUtf16(kServerKey), QString::fromUtf16(kRootPathValue));
+  const QString root_path = ServerRootPath(front_end);
 
   const std::vector<DataItem> items = TickedItems(request);
   WriteHeaderRow(items, csv, log);
 
-  SubscriberRows rows(environment.tables, items, root_path, output_folder, log, csv);
+  FileRowSink sink(csv);
+  SubscriberRows rows(environment.tables, items, root_path, output_folder, log, sink);
   const std::size_t subscriber_count = environment.tables.subscribers().row_count();
   const int progress_maximum =
       static_cast<int>(std::clamp<std::int64_t>(environment.subscriber_count, 0, std::numeric_limits<int>::max()));

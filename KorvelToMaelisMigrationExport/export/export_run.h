@@ -5,9 +5,11 @@
 #define KORVEL_EXPORT_EXPORT_EXPORT_RUN_H_
 
 #include <cstdint>
+#include <vector>
 
 #include <QString>
 
+#include "KorvelToMaelisMigrationExport/export/data_items.h"
 #include "KorvelToMaelisMigrationExport/export/export_front_end.h"
 #include "KorvelToMaelisMigrationExport/export/export_log.h"
 #include "KorvelToMaelisMigrationExport/export/export_request.h"
@@ -35,6 +37,20 @@ struct RunResult {
 };
 
 RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment, ExportFrontEnd& front_end);
+
+// The run's checks and questions before anything is written; false when one
+// of them ends the run. A Yes to replacing an earlier export clears its files
+// when `clear_earlier_export`.
+bool RequestPassesChecks(const ExportRequest& request, ExportFrontEnd& front_end, bool clear_earlier_export);
+
+// The ticked entries' items, in list order.
+std::vector<DataItem> TickedItems(const ExportRequest& request);
+
+// The CSV header row for `items`, without its line end.
+QString HeaderRow(const std::vector<DataItem>& items);
+
+// The server's root folder, under which the stream files lie.
+QString ServerRootPath(ExportFrontEnd& front_end);
 
 // Now in the system's general date-and-time form, for the log's start and end lines.
 QString GeneralDateTimeNow();

@@ -47,14 +47,21 @@ std::optional<bool> AsBoolean(QStringView text) {
 
 }  // namespace
 
+bool IsSkipLine(QStringView line) {
+  for (const char16_t* skip : kSkipLines) {
+    if (line == QStringView(skip)) return true;
+  }
+  return false;
+}
+
 SubscriberRows::SubscriberRows(TableCache& tables, std::vector<DataItem> ticked_items, QString root_path,
-                               QString output_folder, ExportLog& log, CsvFile& csv)
+                               QString output_folder, ExportLog& log, RowSink& sink)
     : tables_(tables),
       ticked_items_(std::move(ticked_items)),
       root_path_(std::move(root_path)),
       output_folder_(std::move(output_folder)),
       log_(log),
-      csv_(csv) {
+      sink_(sink) {
   const RecordTable& subscribers = tables_.subscribers();
   const QStringView subscriber_query = directory_query::kSubscribers;
   subscriber_alias_ = FindColumn(subscribers, u"alias", subscriber_query);
@@ -123,7 +130,7 @@ void SubscriberRows::Export(std::size_t row) {
   const std::optional<QString> alias = Alias(row);
   if (alias) log_.WriteLogLine(QStringLiteral("\r\nAlias=") + *alias);
   if (alias && alias->compare(u"EAdmin", Qt::CaseInsensitive) == 0) {
-    log_.WriteLogLine(u"    skipping EAdmin");
+    log_.WriteLogLine(kSkipLines[0]);
     return;
   }
 
@@ -131,15 +138,15 @@ void SubscriberRows::Export(std::size_t row) {
   const std::optional<std::size_t> call_handler =
       Find(tables_.call_handlers(), call_handler_id_, Value(subscribers, row, subscriber_call_handler_));
   if (!call_handler) {
-    log_.WriteLogLine(u"(error) can't find primary call handler reference for this subscriber.  Skipping user.");
+    log_.WriteLogLine(kSkipLines[1]);
     return;
   }
   if (!Find(tables_.classes_of_service(), cos_id_, Value(subscribers, row, subscriber_cos_))) {
-    log_.WriteLogLine(u"(error) can't find COS reference for mail user.  Skipping user.");
+    log_.WriteLogLine(kSkipLines[2]);
     return;
   }
   if (!Find(tables_.locations(), location_id_, Value(subscribers, row, subscriber_location_))) {
-    log_.WriteLogLine(u"(error) can't find Location reference for mail user. Skipping user.");
+    log_.WriteLogLine(kSkipLines[3]);
     return;
   }
 
@@ -152,7 +159,7 @@ void SubscriberRows::Export(std::size_t row) {
   }
   tables_.database().EndReadGroup();
   EndCsvLine(line_);
-  const Status written = csv_.WriteLine(line_);
+  const Status written = sink_.WriteRow(line_);
   if (!written.ok()) LogFailure(written);
 }
 
@@ -312,7 +319,9 @@ void SubscriberRows::AppendVoiceName(std::size_t row) {
   const std::optional<QString> alias = Alias(row);
   const QString stream_path = Value(tables_.subscribers(), row, stream_path_);
   Status failure;
-  const QString file_name = ExportVoiceName(alias, stream_path, root_path_, output_folder_, &failure);
+  const QString file_name =
+      ExportVoiceName(alias, stream_path, root_path_, output_folder_, &failure,
+                      [this](int recording, const QString& target) { return sink_.CarryVoiceName(recording, target); });
   if (!failure.ok()) LogFailure(failure);
   Append(file_name);
 }

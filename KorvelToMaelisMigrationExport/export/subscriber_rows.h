@@ -22,12 +22,37 @@
 
 namespace export_engine {
 
+// The lines that say a subscriber is skipped, one per reason: the
+// administrator account, then the missing call handler, class of service and
+// location, in the order they are checked.
+inline constexpr const char16_t* kSkipLines[] = {
+    u"    skipping EAdmin",
+    u"(error) can't find primary call handler reference for this subscriber.  Skipping user.",
+    u"(error) can't find COS reference for mail user.  Skipping user.",
+    u"(error) can't find Location reference for mail user. Skipping user.",
+};
+
+// Whether `line` of an export log says its subscriber is skipped.
+bool IsSkipLine(QStringView line);
+
+// Where the rows and voice names of a run go: the export's own files, or a
+// check that compares or counts them and writes nothing.
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+  // One CSV line, without its line end.
+  virtual Status WriteRow(QStringView line) = 0;
+  // The subscriber's recording, open for reading as `recording`, for the
+  // voice name `target` in the output folder.
+  virtual Status CarryVoiceName(int recording, const QString& target) = 0;
+};
+
 class SubscriberRows {
  public:
-  // `ticked_items` in list order. The tables, database, log and CSV file
+  // `ticked_items` in list order. The tables, database, log and sink
   // outlive this object.
   SubscriberRows(TableCache& tables, std::vector<DataItem> ticked_items, QString root_path, QString output_folder,
-                 ExportLog& log, CsvFile& csv);
+                 ExportLog& log, RowSink& sink);
 
   // Handles the subscriber in row `row` of the cached subscriber table.
   void Export(std::size_t row);
@@ -75,7 +100,7 @@ class SubscriberRows {
   QString root_path_;
   QString output_folder_;
   ExportLog& log_;
-  CsvFile& csv_;
+  RowSink& sink_;
 
   Column subscriber_alias_, subscriber_call_handler_, subscriber_cos_, subscriber_location_, subscriber_id_,
       first_name_, last_name_, display_name_, password_, billing_id_, language_, list_in_directory_,

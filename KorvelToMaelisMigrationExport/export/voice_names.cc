@@ -48,11 +48,12 @@ Status RefusedName() {
                          error_number::kPathFileAccessError);
 }
 
-// Copies the open recording to `target`, replacing a file there; the copy is
-// made under a temporary name, so a copy that fails or is cut short leaves no
-// file. A run copies one file per subscriber, so the copy is left to the
-// kernel.
-Status CopyReplacing(int source, const QString& target) {
+}  // namespace
+
+// The copy is made under a temporary name, so a copy that fails or is cut
+// short leaves no file. A run copies one file per subscriber, so the copy is
+// left to the kernel.
+Status CopyRecording(int source, const QString& target) {
   files::PartialFile copy;
   if (const int error = CreateForReplacing(target, copy); error != 0) {
     return Status::FileFailure(error, error_number::kPathNotFound);
@@ -70,10 +71,8 @@ Status CopyReplacing(int source, const QString& target) {
   return Status();
 }
 
-}  // namespace
-
 QString ExportVoiceName(const std::optional<QString>& alias, QStringView stream_path, const QString& root_path,
-                        const QString& output_folder, Status* failure) {
+                        const QString& output_folder, Status* failure, const RecordingCarrier& carry) {
   *failure = Status();
   QString file_name;
   if (alias) file_name = *alias + QString::fromUtf16(kVoiceNameSuffix);
@@ -86,7 +85,7 @@ QString ExportVoiceName(const std::optional<QString>& alias, QStringView stream_
   } else if (source.fd < 0) {
     *failure = Status::FileFailure(source.open_error, error_number::kFileNotFound);
   } else {
-    *failure = CopyReplacing(source.fd, output_folder + file_name);
+    *failure = carry(source.fd, output_folder + file_name);
   }
   if (source.fd >= 0) ::close(source.fd);
   return file_name;
