@@ -47,6 +47,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
       value_option = &items;
     } else if (name == u"--connect") {
       value_option = &command_line.connect;
+    } else if (name == u"--verify") {
+      value_option = &command_line.verify;
+    } else if (name == u"--report") {
+      value_option = &command_line.report;
+    } else if (name == u"--preflight") {
+      flag = &command_line.preflight;
     } else if (name == u"--headless") {
       flag = &command_line.headless;
     } else if (name == u"--include-messages") {
@@ -75,6 +81,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
   }
 
+  const int modes = int{command_line.headless} + int{command_line.preflight} + int{command_line.verify.has_value()};
+  if (modes > 1) {
+    parsed.usage_error = QStringLiteral("--headless, --preflight and --verify exclude each other");
+    return parsed;
+  }
+  if (command_line.report && modes == 0) {
+    parsed.usage_error = QStringLiteral("--report goes with --preflight or --verify");
+    return parsed;
+  }
   if (items) {
     std::optional<std::vector<DataItemEntry>> entries = EntriesForItems(*items, &parsed.usage_error);
     if (!entries) return parsed;
@@ -125,7 +140,11 @@ QString UsageText(const QString& program_name) {
   QString usage = QStringLiteral(
       "Usage: %1\n"
       "  or:  %1 --headless [OPTION]...\n"
-      "Without --headless, opens the main window; with it, runs one export without a window.\n"
+      "  or:  %1 --preflight [OPTION]... [--report FILE]\n"
+      "  or:  %1 --verify FOLDER [--connect STRING] [--report FILE]\n"
+      "Without an option, opens the main window; --headless runs one export without a\n"
+      "window; --preflight reports what that export would do and writes nothing;\n"
+      "--verify reconciles a finished export's folder with the server as it is now.\n"
       "\n"
       "Options:\n"
       "  --output PATH        the CSV file, or a folder to put KorvelMigrationOutput.csv in\n"
@@ -136,6 +155,7 @@ QString UsageText(const QString& program_name) {
       "  --accept-account     answer Yes when the account cannot read every mailbox\n"
       "  --connect STRING     the directory database: sqlite:PATH or an ODBC connect\n"
       "                       string (default: $KORVEL_DB_CONNECT, else the server's)\n"
+      "  --report FILE        with --preflight or --verify: the report as JSON as well\n"
       "  --help               show this text\n"
       "  --version            show the program's version and the language files it finds\n"
       "\n"
@@ -147,7 +167,9 @@ QString UsageText(const QString& program_name) {
   usage += QStringLiteral(
       "\n"
       "Exit status: 0 the export reached its end, 1 a check or a No answer ended it,\n"
-      "2 start-up ended the program, 64 bad usage.\n");
+      "2 start-up ended the program, 64 bad usage. --preflight: 0 the export would go\n"
+      "through and fit, 1 not. --verify: 0 everything is accounted for, 1 something\n"
+      "is missing, altered, damaged, duplicated or unexplained.\n");
   return usage;
 }
 

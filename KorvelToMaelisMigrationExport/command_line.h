@@ -26,6 +26,10 @@ struct CommandLine {
   bool overwrite = false;
   bool accept_account = false;
   std::optional<QString> connect;
+  // The checks before and after an export instead of the export itself.
+  bool preflight = false;
+  std::optional<QString> verify;  // the export folder to verify
+  std::optional<QString> report;  // the JSON report file of either
 };
 
 struct ParsedCommandLine {

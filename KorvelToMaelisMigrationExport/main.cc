@@ -14,6 +14,7 @@
 #include "KorvelToMaelisMigrationExport/headless_mode.h"
 #include "KorvelToMaelisMigrationExport/localisation/language_library.h"
 #include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
+#include "KorvelToMaelisMigrationExport/reconcile_mode.h"
 #include "KorvelToMaelisMigrationExport/shell/window_mode.h"
 
 namespace {
@@ -93,6 +94,14 @@ int main(int argc, char** argv) {
   if (command_line.headless) {
     QCoreApplication app(argc, argv);
     return export_program::RunHeadless(command_line);
+  }
+  if (command_line.preflight) {
+    QCoreApplication app(argc, argv);
+    return export_program::RunPreflight(command_line);
+  }
+  if (command_line.verify) {
+    QCoreApplication app(argc, argv);
+    return export_program::RunVerify(command_line);
   }
   if (!DisplayAvailable(arguments)) {
     std::fprintf(stderr, "%s: no display to open the main window on; run one export with --headless (see --help)\n",

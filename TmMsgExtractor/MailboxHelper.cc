@@ -266,6 +266,38 @@ HRESULT CMailboxHelper::ProcessOneMsg(IQoZadMessage* pZadMsg) {
   return hr;
 }
 
+HRESULT CMailboxHelper::ReadOneMsg(IQoZadMessage* pZadMsg, std::FILE* hTempFile) {
+  HRESULT hr = S_OK;
+  CMethodTrace trace(L"CMailboxHelper::ReadOneMsg()", hr);
+  try {
+    CPropertyRequest properties({QOP_DELIVERY_TIME, QOP_HAS_UNKNOWN_SENDER, QOP_SENDER_ADDRESS_TYPE,
+                                 QOP_SENDER_EMAIL_ADDRESS, QOP_IMPORTANCE, QOP_SENSITIVITY});
+    if (FAILED(hr = pZadMsg->GetMany(properties.Tags(), properties.ReceiveValues()))) {
+      TraceFailedCall(L"spMailUserPropMagr->GetMany()", hr);
+      return hr;
+    }
+    if (FAILED(hr = properties.CheckValues())) return hr;
+    CBstr strSender;
+    if (FAILED(hr = GetSender(pZadMsg, properties, strSender))) return hr;
+    CBstr strSubject;
+    if (FAILED(hr = pZadMsg->get_Subject(strSubject.Receive()))) {
+      TraceFailedCall(L"pZadMsg->get_Subject()", hr);
+      return hr;
+    }
+    ComPtr<IQoZadAudioList> spAllAudioStreams;
+    hr = pZadMsg->get_AllAudioStreams(spAllAudioStreams.ReleaseAndGetAddressOf());
+    if (hr != S_OK || !spAllAudioStreams) {
+      if (SUCCEEDED(hr)) hr = E_FAIL;
+      TraceFailedCall(L"pZadMsg->get_AllAudioStreams()", hr);
+      return hr;
+    }
+    hr = CombineAudioStreams(spAllAudioStreams.Get(), hTempFile);
+  } catch (...) {
+    hr = ReportCaughtException(kSourceUnit, __LINE__);
+  }
+  return hr;
+}
+
 HRESULT CMailboxHelper::GetSender(IQoZadMessage* pZadMsg, const CPropertyRequest& properties, CBstr& strSender) {
   const VARIANT& varUnknownSender = properties.Value(kHasUnknownSender);
   if (varUnknownSender.vt != VT_BOOL) {

@@ -36,6 +36,11 @@ class CMailboxHelper {
   // samples of every further one appended, then the RIFF and data sizes of
   // the first one's header rewritten to match. Streams through one buffer.
   HRESULT CombineAudioStreams(IQoZadAudioList* spAllAudioStreams, std::FILE* hTempFile);
+  // Reads one message as ProcessOneMsg does, its properties, sender and
+  // subject, and joins its audio into `hTempFile` (as for
+  // CombineAudioStreams), without writing a message file: what a check of an
+  // extraction compares, and where it finds the failures a run would meet.
+  HRESULT ReadOneMsg(IQoZadMessage* pZadMsg, std::FILE* hTempFile);
 
  private:
   // The From value, from the properties asked for in ProcessOneMsg.
