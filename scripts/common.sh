@@ -17,7 +17,7 @@ KORVEL_PACKAGES=(
   libsqlite3-dev sqlite3 libdw-dev python3
   help2man file
   googletest libgtest-dev libbenchmark-dev time
-  fonts-ipafont-gothic
+  fonts-ipafont-gothic qt6-translations-l10n
   clang-14 libclang-rt-14-dev
 )
 

@@ -111,6 +111,12 @@ QString LanguageNameFromId(int id) {
   return language ? QString::fromUtf16(language->name) : QStringLiteral("(error)");
 }
 
+QString LocaleNameFromId(int id) {
+  if (id == kEnglishTextTelephone) return QStringLiteral("en_US");
+  const PlatformLanguage* language = PlatformLanguageOf(id);
+  return language ? QString::fromLatin1(language->locale) : QString();
+}
+
 QString LanguageNameFromCode(QStringView code) { return LanguageNameFromId(LanguageIdFromCode(code)); }
 
 int LanguageIdFromLocaleName(QStringView locale_name) {

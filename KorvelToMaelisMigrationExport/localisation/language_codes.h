@@ -28,6 +28,9 @@ QString LanguageNameFromCode(QStringView code);
 // any language without an id here.
 int LanguageIdFromLocaleName(QStringView locale_name);
 
+// The POSIX locale (language_TERRITORY) of `id`; empty for an id without one.
+QString LocaleNameFromId(int id);
+
 // The user's language, from the first of LC_ALL, LC_MESSAGES and LANG that is
 // set and not empty.
 int GetUserDefaultLangID();

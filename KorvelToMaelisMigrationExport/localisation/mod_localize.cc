@@ -1,12 +1,16 @@
 #include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
+#include <QTranslator>
 #include <QWidget>
 
 #include "KorvelToMaelisMigrationExport/localisation/language_codes.h"
@@ -47,6 +51,7 @@ struct LanguageState {
   QString executable_name;
   bool location_set = false;
   std::vector<AutoInit> auto_inits;
+  std::unique_ptr<QTranslator> toolkit_translation;
 };
 
 LanguageState& State() {
@@ -65,6 +70,25 @@ QStringList DesignFontFamilies(QWidget* control) {
     control->setProperty(kDesignFontFamiliesProperty, families);
   }
   return families.toStringList();
+}
+
+// The toolkit's own texts (the standard buttons, the folder chooser) in the
+// language of the loaded library, so that no window mixes two languages;
+// without a library they stay English like the built-in table.
+void LoadToolkitTranslation(int id, bool library_loaded) {
+  LanguageState& state = State();
+  if (state.toolkit_translation) {
+    QCoreApplication::removeTranslator(state.toolkit_translation.get());
+    state.toolkit_translation.reset();
+  }
+  const QString locale = LocaleNameFromId(id);
+  if (!library_loaded || locale.isEmpty()) return;
+  auto translation = std::make_unique<QTranslator>();
+  if (translation->load(QLocale(locale), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translation.get());
+    state.toolkit_translation = std::move(translation);
+  }
 }
 
 }  // namespace
@@ -97,7 +121,10 @@ void InitalizeLanguages() {
   const QString folder = ProgramFolder();
   const QString executable_name = ExecutableName();
   SetLanguageLibrary(nullptr);
-  SetLanguageLibrary(LoadLanguageLibrary(folder, executable_name, LanguageCodeFromId(state.current_id)));
+  std::shared_ptr<const LanguageLibrary> library =
+      LoadLanguageLibrary(folder, executable_name, LanguageCodeFromId(state.current_id));
+  LoadToolkitTranslation(state.current_id, library != nullptr);
+  SetLanguageLibrary(std::move(library));
   state.codes = FindLanguageCodes(folder, executable_name);
 
   RefreshOpenWindows();

@@ -73,6 +73,8 @@ constexpr BuiltInEntry kBuiltInTable[] = {
     {131, u"Press OK to view the message extraction log file now"},
     {132, u"View the CSV output file now?"},
     {133, u"You have selected to backup messages but you are not logged in as the account associated with the QoTmMgr service.  If the account you are logged in as has full rights to all mailstores which house subscribers on this system, then you can continue.  If not, select 'no' and log in as the correct account or uncheck the messages option.  Do you want to continue?"},
+    {134, u"No program on this desktop could open the file.  Open it yourself: "},
+    {135, u"The help page is missing: "},
 };
 
 static_assert(std::is_sorted(std::begin(kBuiltInTable), std::end(kBuiltInTable),

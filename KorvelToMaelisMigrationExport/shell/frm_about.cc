@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "KorvelToMaelisMigrationExport/localisation/language_codes.h"
+#include "KorvelToMaelisMigrationExport/localisation/mnemonics.h"
 #include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
 #include "KorvelToMaelisMigrationExport/startup.h"
@@ -167,7 +168,8 @@ void frmAbout::frmAbout_Auto_Init() {
   if (!languages_loaded_ && !mnuLanguageList_.isEmpty()) {
     mnuLanguageList_.front()->setText(myLoadResString(kNoLanguagesLoaded));
   }
-  cmdOK_->setText(myLoadResString(kOk));
+  localisation::MnemonicGroup keys;
+  cmdOK_->setText(keys.Caption(kOk));
 }
 
 void frmAbout::BuildLanguageMenu() {

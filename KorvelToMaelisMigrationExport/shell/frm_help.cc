@@ -13,6 +13,7 @@ namespace shell {
 namespace {
 
 constexpr int kTitle = 53;
+constexpr int kHelpPageMissing = 135;
 
 // The design measured the window from outside, caption and borders
 // included; the browser is placed inside them.
@@ -56,7 +57,13 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
 
   localisation::RegisterAutoInit(this, [this] { frmHelp_Auto_Init(); });
   frmHelp_Auto_Init();
-  browserHelp_->setSource(HelpPageToShow());
+  const QUrl page = HelpPageToShow();
+  if (QFileInfo::exists(page.toLocalFile())) {
+    browserHelp_->setSource(page);
+  } else {
+    // An empty window would leave the reader guessing what went wrong.
+    browserHelp_->setPlainText(localisation::myLoadResString(kHelpPageMissing) + page.toLocalFile());
+  }
 }
 
 void frmHelp::frmHelp_Auto_Init() { setWindowTitle(localisation::myLoadResString(kTitle)); }

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -25,6 +24,7 @@
 #include "KorvelToMaelisMigrationExport/export/data_items.h"
 #include "KorvelToMaelisMigrationExport/export/export_request.h"
 #include "KorvelToMaelisMigrationExport/export/export_run.h"
+#include "KorvelToMaelisMigrationExport/localisation/mnemonics.h"
 #include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
 #include "KorvelToMaelisMigrationExport/export/export_log.h"
@@ -175,18 +175,23 @@ void frmMain::CreateMenus(const MainWindowMenuActions& menu_actions) {
 void frmMain::frmMain_Auto_Init() {
   setWindowTitle(myLoadResString(kTitle));
   frameWriteDataTo_->setTitle(myLoadResString(kOutputFolderCaption));
-  cmdBrowse_->setText(myLoadResString(kBrowseCaption));
   frameListBox_->setTitle(myLoadResString(kDataToIncludeCaption));
-  chkIncludeMessages_->setText(myLoadResString(kIncludeMessagesCaption));
   frameProgress_->setTitle(myLoadResString(kProgressCaption));
-  cmdStart_->setText(myLoadResString(kStartCaption));
-  cmdExit_->setText(myLoadResString(kExitCaption));
-  mnuFile_->setTitle(myLoadResString(kFileCaption));
-  mnuExit_->setText(myLoadResString(kExitCaption));
-  menuHelp_->setTitle(myLoadResString(kHelpCaption));
-  Help_->setText(myLoadResString(kHelpCaption));
-  About_->setText(myLoadResString(kAboutCaption));
-  mnuCheckForUpdatedVersion_->setText(myLoadResString(kCheckForUpdateCaption));
+  // The menu bar's titles and the window's controls answer to the same Alt
+  // keys; each menu's entries to their own.
+  localisation::MnemonicGroup window_keys;
+  mnuFile_->setTitle(window_keys.Caption(kFileCaption));
+  menuHelp_->setTitle(window_keys.Caption(kHelpCaption));
+  cmdBrowse_->setText(window_keys.Caption(kBrowseCaption));
+  chkIncludeMessages_->setText(window_keys.Caption(kIncludeMessagesCaption));
+  cmdStart_->setText(window_keys.Caption(kStartCaption));
+  cmdExit_->setText(window_keys.Caption(kExitCaption));
+  localisation::MnemonicGroup file_menu_keys;
+  mnuExit_->setText(file_menu_keys.Caption(kExitCaption));
+  localisation::MnemonicGroup help_menu_keys;
+  Help_->setText(help_menu_keys.Caption(kHelpCaption));
+  About_->setText(help_menu_keys.Caption(kAboutCaption));
+  mnuCheckForUpdatedVersion_->setText(help_menu_keys.Caption(kCheckForUpdateCaption));
   UpdateLeastHeight();
 
   // The export ties each entry to its data item by the label of the language
@@ -194,7 +199,9 @@ void frmMain::frmMain_Auto_Init() {
   // their ticks stay.
   const auto catalogue = export_engine::DataItemCatalogue();
   for (int row = 0; row < lstDataItems_->count() && row < static_cast<int>(catalogue.size()); ++row) {
-    lstDataItems_->item(row)->setText(export_engine::DataItemLabel(catalogue[static_cast<size_t>(row)].item));
+    QListWidgetItem* entry = lstDataItems_->item(row);
+    entry->setText(export_engine::DataItemLabel(catalogue[static_cast<size_t>(row)].item));
+    entry->setToolTip(entry->text());
   }
 }
 
@@ -225,6 +232,8 @@ void frmMain::FillDataItems() {
   lstDataItems_->clear();
   for (const export_engine::DataItemEntry& entry : export_engine::CatalogueEntries()) {
     auto* item = new QListWidgetItem(entry.label, lstDataItems_);
+    // The list is narrower than its longest labels.
+    item->setToolTip(entry.label);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(entry.ticked ? Qt::Checked : Qt::Unchecked);
   }
@@ -319,7 +328,7 @@ void frmMain::Yield() {
 
 void frmMain::SaveSettings(const QString& output_path) { SaveOutputFolderSetting(output_path); }
 
-void frmMain::OpenProducedFile(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+void frmMain::OpenProducedFile(const QString& path) { OpenOnDesktop(this, QUrl::fromLocalFile(path)); }
 
 QString frmMain::ReadMachineString(const QString& key_path, const QString& value_name) {
   return shell::ReadMachineString(key_path, value_name);

@@ -1,7 +1,6 @@
 #include "KorvelToMaelisMigrationExport/shell/help_menu.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QMessageBox>
 
 #include "KorvelToMaelisMigrationExport/shell/frm_about.h"
@@ -33,7 +32,7 @@ class MessageBoxUpdateFrontEnd : public UpdateCheckFrontEnd {
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok;
   }
-  void OpenPage(const QUrl& address) override { QDesktopServices::openUrl(address); }
+  void OpenPage(const QUrl& address) override { OpenOnDesktop(owner_, address); }
 
  private:
   QWidget* owner_;

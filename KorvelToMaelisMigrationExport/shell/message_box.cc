@@ -1,6 +1,8 @@
 #include "KorvelToMaelisMigrationExport/shell/message_box.h"
 
+#include <QDesktopServices>
 #include <QMessageBox>
+#include <QUrl>
 
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
 
@@ -8,6 +10,7 @@ namespace shell {
 namespace {
 
 constexpr int kProgramTitle = 53;
+constexpr int kNothingOpensIt = 134;
 
 }  // namespace
 
@@ -33,6 +36,13 @@ bool AskInMessageBox(QWidget* parent, const export_engine::Prompt& prompt) {
   }
   box.setDefaultButton(yes);
   return box.exec() == yes;
+}
+
+void OpenOnDesktop(QWidget* parent, const QUrl& address) {
+  if (QDesktopServices::openUrl(address)) return;
+  const QString named = address.isLocalFile() ? address.toLocalFile() : address.toString();
+  AskInMessageBox(parent, {kNothingOpensIt, localisation::myLoadResString(kNothingOpensIt) + named,
+                           export_engine::PromptButtons::kOk});
 }
 
 }  // namespace shell

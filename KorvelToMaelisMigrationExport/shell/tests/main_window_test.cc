@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSettings>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -142,8 +143,21 @@ TEST_F(MainWindowTest, StartUpCaptionsTheWindowAndListsTheSixteenItemsTicked) {
     const char* property = control->inherits("QGroupBox") || control->inherits("QMenu") ? "title"
                            : control->inherits("QMainWindow")                            ? "windowTitle"
                                                                                          : "text";
-    EXPECT_EQ(control->property(property).toString(), "~" + localisation::BuiltInString(id)) << name;
+    // Menus and buttons carry a keyboard mnemonic besides the text.
+    QString caption = control->property(property).toString();
+    const bool has_mnemonic = !control->inherits("QGroupBox") && !control->inherits("QMainWindow");
+    EXPECT_EQ(caption.count('&'), has_mnemonic ? 1 : 0) << name;
+    EXPECT_EQ(caption.remove('&'), "~" + localisation::BuiltInString(id)) << name;
   }
+  // The menu bar's titles and the window's controls answer to the same Alt
+  // keys, so no two may share one.
+  QSet<QChar> window_keys;
+  for (const char* name : {"mnuFile", "menuHelp", "cmdBrowse", "chkIncludeMessages", "cmdStart", "cmdExit"}) {
+    const QObject* control = Find<QObject>(*window, name);
+    const QString caption = control->property(control->inherits("QMenu") ? "title" : "text").toString();
+    window_keys << caption.at(caption.indexOf('&') + 1).toLower();
+  }
+  EXPECT_EQ(window_keys.size(), 6);
   EXPECT_TRUE(Find<QAction>(*window, "seperator")->isSeparator());
   EXPECT_FALSE(Find<QAction>(*window, "About")->isEnabled()) << "no window provides it yet";
 
