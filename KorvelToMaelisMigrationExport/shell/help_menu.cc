@@ -1,8 +1,12 @@
 #include "KorvelToMaelisMigrationExport/shell/help_menu.h"
 
+#include <memory>
+
 #include <QApplication>
 #include <QMessageBox>
+#include <QProgressDialog>
 
+#include "KorvelToMaelisMigrationExport/localisation/string_table.h"
 #include "KorvelToMaelisMigrationExport/shell/frm_about.h"
 #include "KorvelToMaelisMigrationExport/shell/frm_help.h"
 #include "KorvelToMaelisMigrationExport/shell/message_box.h"
@@ -12,17 +16,33 @@
 namespace shell {
 namespace {
 
+constexpr int kTitle = 53;
+constexpr int kCheckForUpdateCaption = 113;
+
 // The update check's messages as message boxes over `owner`.
 class MessageBoxUpdateFrontEnd : public UpdateCheckFrontEnd {
  public:
   explicit MessageBoxUpdateFrontEnd(QWidget* owner) : owner_(owner) {}
 
+  // A slow server must not freeze the window: while the page is awaited a
+  // small modal window with a Cancel button shows the program at work, and
+  // keeps the main window from starting anything else meanwhile.
   void ShowBusy(bool busy) override {
     if (busy) {
-      QApplication::setOverrideCursor(Qt::WaitCursor);
+      QApplication::setOverrideCursor(Qt::BusyCursor);
+      waiting_ = std::make_unique<QProgressDialog>(owner_);
+      waiting_->setWindowTitle(localisation::myLoadResString(kTitle));
+      waiting_->setLabelText(localisation::myLoadResString(kCheckForUpdateCaption));
+      waiting_->setRange(0, 0);
+      waiting_->setWindowModality(Qt::ApplicationModal);
+      waiting_->show();
     } else {
+      waiting_.reset();
       QApplication::restoreOverrideCursor();
     }
+  }
+  void OfferToStopWaiting(const std::function<void()>& stop_waiting) override {
+    if (waiting_) QObject::connect(waiting_.get(), &QProgressDialog::canceled, waiting_.get(), stop_waiting);
   }
   void Notify(const QString& text) override {
     AskInMessageBox(owner_, {export_engine::Prompt::kComposedText, text, export_engine::PromptButtons::kOk});
@@ -36,6 +56,7 @@ class MessageBoxUpdateFrontEnd : public UpdateCheckFrontEnd {
 
  private:
   QWidget* owner_;
+  std::unique_ptr<QProgressDialog> waiting_;
 };
 
 QString ProgramVersionText() {

@@ -8,6 +8,7 @@
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QStringList>
 
 namespace shell {
@@ -61,7 +62,7 @@ QString ToolsSiteAddress() {
 
 QString HomePageAddress() { return ToolsSiteAddress() + QLatin1StringView(kHomePageName); }
 
-QString OpenURL(const QString& address) {
+QString OpenURL(const QString& address, const WaitOffer& wait_offer) {
   QNetworkAccessManager manager;
   manager.setProxyFactory(new SystemProxies);
   QNetworkRequest request{QUrl(address)};
@@ -76,14 +77,25 @@ QString OpenURL(const QString& address) {
     if (page.size() > kLargestPageBytes) reply->abort();
   });
   QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  if (!reply->isFinished()) {
+    if (wait_offer) {
+      // The offer may outlive the request.
+      wait_offer([request = QPointer<QNetworkReply>(reply.get())] {
+        if (request) request->abort();
+      });
+      if (!reply->isFinished()) loop.exec();
+    } else {
+      loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+  }
   page += reply->readAll();
   if (reply->error() != QNetworkReply::NoError) return QString();
   return QString::fromUtf8(page);
 }
 
-QString GetWebVersion(const QString& address, bool take_second_marker, QString* failure) {
-  const QString page = OpenURL(address);
+QString GetWebVersion(const QString& address, bool take_second_marker, QString* failure,
+                      const WaitOffer& wait_offer) {
+  const QString page = OpenURL(address, wait_offer);
   if (page.size() < kLeastPageLength) return QString();
   qsizetype position = page.indexOf(kVersionMarker);
   if (take_second_marker && position >= 0) position = page.indexOf(kVersionMarker, position + 1);
@@ -135,7 +147,10 @@ bool PaddedVersionIsOlder(const QString& a, const QString& b) {
 void CheckForUpdate(UpdateCheckFrontEnd& front_end, const QString& program_version) {
   QString remote_failure;
   front_end.ShowBusy(true);
-  const QString remote = GetWebVersion(HomePageAddress(), false, &remote_failure);
+  const QString remote =
+      GetWebVersion(HomePageAddress(), false, &remote_failure, [&front_end](const std::function<void()>& stop_waiting) {
+        front_end.OfferToStopWaiting(stop_waiting);
+      });
   front_end.ShowBusy(false);
   if (!remote_failure.isEmpty()) front_end.Notify(remote_failure);
   QString local_failure;

@@ -6,6 +6,8 @@
 #ifndef KORVEL_EXPORT_SHELL_UPDATE_CHECK_H_
 #define KORVEL_EXPORT_SHELL_UPDATE_CHECK_H_
 
+#include <functional>
+
 #include <QString>
 #include <QUrl>
 
@@ -22,6 +24,10 @@ class UpdateCheckFrontEnd {
   virtual ~UpdateCheckFrontEnd() = default;
   // The pointer shows the program busy while the page is fetched.
   virtual void ShowBusy(bool busy) = 0;
+  // While the page is awaited, with the program busy: `stop_waiting` ends
+  // the wait at once, as if the server had not answered. The window offers
+  // it with a Cancel button and stays responsive meanwhile.
+  virtual void OfferToStopWaiting(const std::function<void()>& stop_waiting) = 0;
   // A notice with an OK button.
   virtual void Notify(const QString& text) = 0;
   // True for OK, false for Cancel.
@@ -34,14 +40,20 @@ class UpdateCheckFrontEnd {
 // program's major, minor and revision joined with ".".
 void CheckForUpdate(UpdateCheckFrontEnd& front_end, const QString& program_version);
 
-// The page at `address` as text; empty when it cannot be fetched.
-QString OpenURL(const QString& address);
+// Handed the way to stop waiting for a page when the wait begins.
+using WaitOffer = std::function<void(const std::function<void()>& stop_waiting)>;
+
+// The page at `address` as text; empty when it cannot be fetched or the wait
+// was stopped. Without `wait_offer` nobody can stop the wait, and the user's
+// input waits with it.
+QString OpenURL(const QString& address, const WaitOffer& wait_offer = nullptr);
 
 // The version the page at `address` states after its first (or, with
 // `take_second_marker`, its second) ">version<" marker, padded; empty when
 // the page cannot be fetched or lacks the markers. A failure to pad it is
 // described in `failure`.
-QString GetWebVersion(const QString& address, bool take_second_marker, QString* failure);
+QString GetWebVersion(const QString& address, bool take_second_marker, QString* failure,
+                      const WaitOffer& wait_offer = nullptr);
 
 // Every dot-separated part of `version` at least four digits long, with
 // leading zeros (1.0.23 gives 0001.0000.0023); empty for a text shorter than
