@@ -122,6 +122,9 @@ void frmAbout::CreateControls() {
   logos->addStretch();
 
   auto* version = new QHBoxLayout;
+  // "Version:" and the number are two labels; the gap between them stands
+  // for the blank a single text would have.
+  version->setSpacing(lblVersion_->fontMetrics().averageCharWidth());
   version->addWidget(lblVersionTitle_);
   version->addWidget(lblVersion_);
   version->addStretch();
@@ -170,6 +173,20 @@ void frmAbout::frmAbout_Auto_Init() {
   }
   localisation::MnemonicGroup keys;
   cmdOK_->setText(keys.Caption(kOk));
+  FitCaptions();
+}
+
+// New captions may need more room than the window has: a title that wraps
+// onto one more line pushes the version line down. The window grows to what
+// its width needs, as it is sized when it opens.
+void frmAbout::FitCaptions() {
+  if (!isVisible()) return;  // opening sizes it
+  QLayout* captions = layout();
+  captions->invalidate();
+  captions->activate();
+  const int needed = captions->hasHeightForWidth() ? captions->totalHeightForWidth(width())
+                                                   : captions->totalSizeHint().height();
+  if (needed > height()) resize(width(), needed);
 }
 
 void frmAbout::BuildLanguageMenu() {

@@ -30,6 +30,7 @@ class frmAbout : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void FitCaptions();
   void CreateControls();
   void BuildLanguageMenu();
 

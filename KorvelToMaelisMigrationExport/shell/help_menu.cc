@@ -31,7 +31,10 @@ class MessageBoxUpdateFrontEnd : public UpdateCheckFrontEnd {
     if (busy) {
       QApplication::setOverrideCursor(Qt::BusyCursor);
       waiting_ = std::make_unique<QProgressDialog>(owner_);
-      waiting_->setWindowTitle(localisation::myLoadResString(kTitle));
+      const QString title = localisation::myLoadResString(kTitle);
+      waiting_->setWindowTitle(title);
+      // Wide enough for the title bar to show the program's name.
+      waiting_->setMinimumWidth(waiting_->fontMetrics().horizontalAdvance(title) * 3 / 2);
       waiting_->setLabelText(localisation::myLoadResString(kCheckForUpdateCaption));
       waiting_->setRange(0, 0);
       waiting_->setWindowModality(Qt::ApplicationModal);
