@@ -35,14 +35,13 @@ class SingleCopyLock {
 
   const QString& failure() const { return failure_; }
 
+ private:
   // The lock file in the user's own folder under the temporary folder (made
   // for the purpose, readable by the user alone); empty, with `failure` set,
   // when that folder cannot be made or is not safe to use.
   static QString PrivateLockFilePath(const QString& program_name, QString* failure);
   // The lock file in the runtime folder; empty when there is none.
   static QString RuntimeLockFilePath(const QString& program_name);
-
- private:
   Result Lock(const QString& path, int operation, int* fd);
 
   int private_fd_ = -1;

@@ -58,7 +58,7 @@ fi
 cd "$work"
 mkdir -m 700 runtime
 run() {
-  env PATH="$prefix/bin:/usr/bin:/bin" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" \
+  env PATH="$prefix/bin:/usr/bin:/bin" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/runtime" XDG_CONFIG_HOME="$work/config" \
     KORVEL_REGISTRY="$work/server/registry.reg" KORVEL_DB_CONNECT="sqlite:$work/server/KorvelDb.sqlite" "$@"
 }
 

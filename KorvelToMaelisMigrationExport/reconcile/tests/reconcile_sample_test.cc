@@ -47,6 +47,8 @@ class ReconcileSampleTest : public ::testing::Test {
     environment.insert("KORVEL_DB_CONNECT", "sqlite:" + work_->File("server/KorvelDb.sqlite"));
     environment.insert("XDG_CONFIG_HOME", work_->File("config"));
     environment.insert("XDG_RUNTIME_DIR", work_->path());
+    // The single-copy lock that copies without a runtime folder share stays the test's own.
+    environment.insert("TMPDIR", work_->path());
     return environment;
   }
   static Finished Run(const QStringList& arguments) {
