@@ -8,7 +8,7 @@ namespace korvel_sample {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: korvel-sample DIR [--subscribers N] [--messages M] [--seed S] [--force]";
+    "Usage: korvel-sample DIR [--subscribers N] [--messages M] [--seed S] [--force]";
 
 template <typename Number>
 bool ParseNumber(const std::string& text, Number* value) {

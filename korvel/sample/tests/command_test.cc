@@ -87,7 +87,7 @@ TEST(SampleCommand, BadUsageExits64AndHelpDescribesTheDefaults) {
                                              {"a", "--seed", "-3"}}) {
     CommandRun run = Command(arguments);
     EXPECT_EQ(run.status, kExitUsage) << (arguments.empty() ? "" : arguments.back());
-    EXPECT_NE(run.err.find("usage: korvel-sample"), std::string::npos);
+    EXPECT_NE(run.err.find("Usage: korvel-sample"), std::string::npos);
   }
   CommandRun help = Command({"--help"});
   EXPECT_EQ(help.status, kExitSuccess);
