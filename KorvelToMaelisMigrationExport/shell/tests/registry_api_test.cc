@@ -23,7 +23,10 @@ constexpr DWORD kNumber = 4;
 
 std::string HexBytes(int count) {
   std::string hex;
-  for (int i = 0; i < count; ++i) hex += (i == 0 ? "" : ",") + std::string(i % 2 == 0 ? "ab" : "01");
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) hex += ',';
+    hex += i % 2 == 0 ? "ab" : "01";
+  }
   return hex;
 }
 
