@@ -37,11 +37,11 @@ class DirectoryDatabase {
   bool is_open() const { return db_.isOpen(); }
   void Close();
 
-  // Brackets the queries about one subscriber. An SQLite reader otherwise
-  // takes and drops its file lock, and checks the file for changes, around
-  // every statement; with a read transaction it does so once per subscriber,
-  // and the subscriber's values all come from one state of the directory.
-  // Other engines read each statement on its own.
+  // Brackets queries that belong together. An SQLite reader otherwise takes
+  // and drops its file lock, and checks the file for changes, around every
+  // statement; with a read transaction it does so once, and the results all
+  // come from one state of the directory. Other engines read each statement
+  // on its own.
   void BeginReadGroup();
   void EndReadGroup();
 
@@ -60,8 +60,7 @@ class DirectoryDatabase {
   // CellText (cell_text.h).
   bool reads_odbc_ = false;
   bool in_read_group_ = false;
-  // Prepared once per text and run again with new values: a run sends the
-  // same few queries for every subscriber.
+  // Prepared once per text and run again with new values.
   std::map<QString, std::unique_ptr<QSqlQuery>> prepared_;
 };
 

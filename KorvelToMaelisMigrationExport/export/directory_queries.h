@@ -16,14 +16,12 @@ inline constexpr char16_t kClassesOfService[] = u"Select * from vw_COS order by 
 inline constexpr char16_t kDtmfAccessIds[] = u"Select * from vw_DTMFAccessID";
 inline constexpr char16_t kLocations[] = u"Select * from vw_Location";
 
-// Per subscriber, during a run. Bound value: the subscriber's id.
-inline constexpr char16_t kAlternateExtensions[] =
-    u"SELECT * FROM DTMFAccessID WHERE IsPrimaryID='0' AND ParentObjectID=?";
-inline constexpr char16_t kPrimaryMwiDevice[] =
-    u"SELECT * FROM NotificationMWI WHERE Alias='MWI-1' AND ParentObjectID=?";
-// Bound value: the id of the subscriber's primary call handler.
-inline constexpr char16_t kAlternateContactRule[] =
-    u"SELECT * FROM ContactRule WHERE ParentObjectID=? AND Alias='Alternate'";
+// Read whole once per run; a subscriber's rows are found by ParentObjectID:
+// its id for the alternate extensions and the MWI device, the id of its
+// primary call handler for the contact rule.
+inline constexpr char16_t kAlternateExtensions[] = u"SELECT * FROM DTMFAccessID WHERE IsPrimaryID='0'";
+inline constexpr char16_t kPrimaryMwiDevices[] = u"SELECT * FROM NotificationMWI WHERE Alias='MWI-1'";
+inline constexpr char16_t kAlternateContactRules[] = u"SELECT * FROM ContactRule WHERE Alias='Alternate'";
 
 }  // namespace export_engine::directory_query
 

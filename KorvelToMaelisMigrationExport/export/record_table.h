@@ -42,13 +42,17 @@ class RecordTable {
   QStringView Text(std::size_t row, int column) const;
   bool IsNull(std::size_t row, int column) const;
 
-  // Builds the index that makes FindFirst on `column` a hash lookup. The table
-  // is complete by then: Reset() drops the indexes.
+  // Builds the index that makes FindFirst and FindNext on `column` hash
+  // lookups. The table is complete by then: Reset() drops the indexes.
   void BuildIndex(int column);
 
   // The first row, counted from the top, whose cell in `column` equals
   // `value` exactly. A null cell equals nothing.
   std::optional<std::size_t> FindFirst(int column, QStringView value) const;
+
+  // The next row below `row` whose cell in `column` equals the one in `row`;
+  // with FindFirst, every row holding a value, in table order.
+  std::optional<std::size_t> FindNext(int column, std::size_t row) const;
 
  private:
   std::size_t Cell(std::size_t row, int column) const {
@@ -61,7 +65,12 @@ class RecordTable {
   std::vector<char16_t> text_;
   std::vector<std::size_t> cell_end_;
   std::vector<bool> null_;
-  std::unordered_map<int, QHash<QStringView, std::size_t>> indexes_;
+  struct Index {
+    QHash<QStringView, std::size_t> first;  // the topmost row of each value
+    std::vector<std::size_t> next;          // per row: the next one with its value, or kNoRow
+  };
+  static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+  std::unordered_map<int, Index> indexes_;
 };
 
 }  // namespace export_engine

@@ -82,6 +82,35 @@ SubscriberRows::SubscriberRows(TableCache& tables, std::vector<DataItem> ticked_
   call_handler_extension_ = FindColumn(tables_.call_handlers(), u"DTMFAccessID", directory_query::kCallHandlers);
   cos_id_ = FindColumn(tables_.classes_of_service(), u"COSOBjectID", directory_query::kClassesOfService);
   location_id_ = FindColumn(tables_.locations(), u"LocationObjectID", directory_query::kLocations);
+
+  // All three from one state of the directory.
+  tables_.database().BeginReadGroup();
+  alternate_extensions_ = ReadChildTable(directory_query::kAlternateExtensions);
+  mwi_devices_ = ReadChildTable(directory_query::kPrimaryMwiDevices);
+  contact_rules_ = ReadChildTable(directory_query::kAlternateContactRules);
+  tables_.database().EndReadGroup();
+}
+
+SubscriberRows::ChildTable SubscriberRows::ReadChildTable(QStringView query) {
+  ChildTable table;
+  table.status = tables_.database().Select(query, {}, &table.rows);
+  if (!table.status.ok()) return table;
+  table.parent = table.rows.ColumnIndex(u"ParentObjectID");
+  if (!table.parent) {
+    table.status = MissingColumn(u"ParentObjectID", query);
+    table.rows.Reset({});
+    return table;
+  }
+  table.rows.BuildIndex(*table.parent);
+  return table;
+}
+
+void SubscriberRows::FindChildRows(const ChildTable& table, const QString& parent_id, std::vector<std::size_t>* rows) {
+  rows->clear();
+  for (std::optional<std::size_t> row = table.rows.FindFirst(*table.parent, parent_id); row;
+       row = table.rows.FindNext(*table.parent, *row)) {
+    rows->push_back(*row);
+  }
 }
 
 SubscriberRows::Column SubscriberRows::FindColumn(const RecordTable& table, QStringView name, QStringView query) {
@@ -150,14 +179,12 @@ void SubscriberRows::Export(std::size_t row) {
     return;
   }
 
-  contact_rule_.reset();
-  tables_.database().BeginReadGroup();
+  contact_rule_rows_.reset();
   for (DataItem item : ticked_items_) {
     AppendItemValue(item, row, *call_handler);
     AlternateContactRuleStep(item, *call_handler);
     if (item == DataItem::kVoiceName) AppendVoiceName(row);
   }
-  tables_.database().EndReadGroup();
   EndCsvLine(line_);
   const Status written = sink_.WriteRow(line_);
   if (!written.ok()) LogFailure(written);
@@ -199,15 +226,16 @@ void SubscriberRows::AppendItemValue(DataItem item, std::size_t row, std::size_t
 
 void SubscriberRows::AppendAlternateExtensions(std::size_t row) {
   const QString subscriber = Value(tables_.subscribers(), row, subscriber_id_);
-  const Status status = tables_.database().Select(directory_query::kAlternateExtensions, {subscriber}, &query_result_);
+  const RecordTable& extensions = alternate_extensions_.rows;
   std::size_t count = 0;
-  if (!status.ok()) {
-    LogFailure(status);
-  } else if (const std::optional<int> column = query_result_.ColumnIndex(u"DTMFAccessID"); !column) {
+  if (!alternate_extensions_.status.ok()) {
+    LogFailure(alternate_extensions_.status);
+  } else if (const std::optional<int> column = extensions.ColumnIndex(u"DTMFAccessID"); !column) {
     LogFailure(MissingColumn(u"DTMFAccessID", directory_query::kAlternateExtensions));
   } else {
-    count = query_result_.row_count();
-    for (std::size_t i = 0; i < count; ++i) Append(query_result_.Text(i, *column));
+    FindChildRows(alternate_extensions_, subscriber, &child_rows_);
+    count = child_rows_.size();
+    for (std::size_t extension : child_rows_) Append(extensions.Text(extension, *column));
   }
   for (std::size_t i = count; i < kAlternateExtensionFields; ++i) Append(u"");
 }
@@ -215,27 +243,28 @@ void SubscriberRows::AppendAlternateExtensions(std::size_t row) {
 void SubscriberRows::AppendPrimaryMwiString(std::size_t row) {
   const RecordTable& subscribers = tables_.subscribers();
   const QString subscriber = Value(subscribers, row, subscriber_id_);
-  const Status status = tables_.database().Select(directory_query::kPrimaryMwiDevice, {subscriber}, &query_result_);
-  if (!status.ok()) {
-    LogFailure(status);
+  if (!mwi_devices_.status.ok()) {
+    LogFailure(mwi_devices_.status);
     return Append(u"");
   }
-  if (query_result_.row_count() != 1) {
+  FindChildRows(mwi_devices_, subscriber, &child_rows_);
+  if (child_rows_.size() != 1) {
     Append(u"");
     log_.WriteLogLine(
         u"(error) search for primary MWI device for this subscriber did not return a single row as expected");
     return;
   }
-  const std::optional<int> mwi = query_result_.ColumnIndex(u"MWIExtension");
+  const RecordTable& devices = mwi_devices_.rows;
+  const std::optional<int> mwi = devices.ColumnIndex(u"MWIExtension");
   if (!mwi) {
-    LogFailure(MissingColumn(u"MWIExtension", directory_query::kPrimaryMwiDevice));
+    LogFailure(MissingColumn(u"MWIExtension", directory_query::kPrimaryMwiDevices));
     return Append(u"");
   }
   if (!subscriber_extension_.index) {
     LogMissingColumn(subscriber_extension_);
     return Append(u"");
   }
-  QString value = query_result_.Text(0, *mwi).toString();
+  QString value = devices.Text(child_rows_.front(), *mwi).toString();
   value.replace(QLatin1Char('X'), subscribers.Text(row, *subscriber_extension_.index).toString(),
                 Qt::CaseInsensitive);
   Append(value);
@@ -269,45 +298,43 @@ void SubscriberRows::AppendListInDirectory(std::size_t row) {
 
 // Every ticked entry consults the alternate contact rule, and each one that
 // finds no single rule logs it, so the log shows the gap once per entry. The
-// rule is read from the database once per subscriber: the answer is the same
-// for all its entries, and a run of a hundred thousand subscribers would
-// otherwise send sixteen times the queries.
+// rule is looked up once per subscriber: the answer is the same for all its
+// entries.
 void SubscriberRows::AlternateContactRuleStep(DataItem item, std::size_t call_handler_row) {
-  if (!contact_rule_) {
-    contact_rule_.emplace();
-    const QString call_handler = Value(tables_.call_handlers(), call_handler_row, call_handler_id_);
-    contact_rule_->status =
-        tables_.database().Select(directory_query::kAlternateContactRule, {call_handler}, &contact_rule_->rules);
-  }
   const bool transfer = IsTransferItem(item);
-  if (!contact_rule_->status.ok()) {
-    LogFailure(contact_rule_->status);
+  if (!contact_rules_.status.ok()) {
+    LogFailure(contact_rules_.status);
     if (transfer) Append(u"");
     return;
   }
-  if (contact_rule_->rules.row_count() != 1) {
+  if (!contact_rule_rows_) {
+    contact_rule_rows_.emplace();
+    FindChildRows(contact_rules_, Value(tables_.call_handlers(), call_handler_row, call_handler_id_),
+                  &*contact_rule_rows_);
+  }
+  if (contact_rule_rows_->size() != 1) {
     log_.WriteLogLine(u"(error) could not find alternate contact rule for this subscriber.");
     if (transfer) Append(u"");
     return;
   }
-  if (transfer) AppendTransferValue(item);
+  if (transfer) AppendTransferValue(item, contact_rule_rows_->front());
 }
 
-void SubscriberRows::AppendTransferValue(DataItem item) {
-  const RecordTable& rules = contact_rule_->rules;
-  const QStringView query = directory_query::kAlternateContactRule;
+void SubscriberRows::AppendTransferValue(DataItem item, std::size_t rule_row) {
+  const RecordTable& rules = contact_rules_.rows;
+  const QStringView query = directory_query::kAlternateContactRules;
   switch (item) {
     case DataItem::kTransferAction:
-      return Append(Value(rules, 0, u"Action", query));
+      return Append(Value(rules, rule_row, u"Action", query));
     case DataItem::kTransferType: {
       const std::optional<int> column = rules.ColumnIndex(u"TransferType");
-      if (column && rules.IsNull(0, *column)) return Append(u"0");
-      return Append(Value(rules, 0, u"TransferType", query));
+      if (column && rules.IsNull(rule_row, *column)) return Append(u"0");
+      return Append(Value(rules, rule_row, u"TransferType", query));
     }
     case DataItem::kTransferNumber:
-      return Append(Value(rules, 0, u"Extension", query));
+      return Append(Value(rules, rule_row, u"Extension", query));
     case DataItem::kRingsToWait: {
-      const QString rings = Value(rules, 0, u"TransferRings", query);
+      const QString rings = Value(rules, rule_row, u"TransferRings", query);
       return Append(rings == u"0" ? QStringView(u"1") : QStringView(rings));
     }
     default:

@@ -64,10 +64,13 @@ class SubscriberRows {
     QStringView query;  // the query the table was read with
     std::optional<int> index;
   };
-  // The alternate contact rule of the subscriber at hand.
-  struct ContactRuleLookup {
+  // A table read whole once per run, whose rows belong to the object named
+  // in their ParentObjectID. A failed read is reported at every subscriber,
+  // as a failed query about that subscriber would be.
+  struct ChildTable {
     Status status;
-    RecordTable rules;
+    RecordTable rows;
+    std::optional<int> parent;  // the ParentObjectID column, indexed
   };
 
   static Column FindColumn(const RecordTable& table, QStringView name, QStringView query);
@@ -79,6 +82,11 @@ class SubscriberRows {
 
   // The row of `table` whose `column` holds `id`, searched from the top.
   std::optional<std::size_t> Find(const RecordTable& table, const Column& column, const QString& id);
+
+  ChildTable ReadChildTable(QStringView query);
+  // The rows of `table`, read without failure, that belong to `parent_id`,
+  // in table order.
+  static void FindChildRows(const ChildTable& table, const QString& parent_id, std::vector<std::size_t>* rows);
 
   void LogFailure(const Status& failure);
   void LogMissingColumn(const Column& column);
@@ -92,7 +100,7 @@ class SubscriberRows {
   void AppendLanguage(std::size_t row);
   void AppendListInDirectory(std::size_t row);
   void AlternateContactRuleStep(DataItem item, std::size_t call_handler_row);
-  void AppendTransferValue(DataItem item);
+  void AppendTransferValue(DataItem item, std::size_t rule_row);
   void AppendVoiceName(std::size_t row);
 
   TableCache& tables_;
@@ -107,9 +115,12 @@ class SubscriberRows {
       subscriber_extension_, stream_path_;
   Column call_handler_id_, call_handler_extension_, cos_id_, location_id_;
 
+  ChildTable alternate_extensions_, mwi_devices_, contact_rules_;
+
   QString line_;
-  RecordTable query_result_;
-  std::optional<ContactRuleLookup> contact_rule_;
+  std::vector<std::size_t> child_rows_;
+  // The subscriber's alternate contact rules, found at its first ticked item.
+  std::optional<std::vector<std::size_t>> contact_rule_rows_;
 };
 
 }  // namespace export_engine

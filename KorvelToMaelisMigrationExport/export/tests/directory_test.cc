@@ -53,7 +53,7 @@ TEST_F(DirectoryTest, CachedTablesKeepTheQueryOrderReadNullAsEmptyAndStayOpen) {
   EXPECT_EQ(cache.subscribers().row_count(), 2u);
 }
 
-TEST_F(DirectoryTest, SearchesFindTheFirstRowFromTheTopWithOrWithoutIndex) {
+TEST_F(DirectoryTest, SearchesFindRowsFromTheTopWithOrWithoutIndex) {
   directory_.AddCallHandler("CH-A", "100");
   directory_.AddCallHandler("CH-B", "200");
   directory_.AddCallHandler("CH-A", "300");
@@ -72,6 +72,11 @@ TEST_F(DirectoryTest, SearchesFindTheFirstRowFromTheTopWithOrWithoutIndex) {
     EXPECT_EQ(table->Text(table->FindFirst(id, u"CH-B").value(), extension), u"200");
     EXPECT_FALSE(table->FindFirst(id, u"ch-a").has_value());
     EXPECT_FALSE(table->FindFirst(id, u"").has_value());  // a null id is no match for an empty one
+    // Every row of a value, top to bottom.
+    EXPECT_EQ(table->FindNext(id, 0), std::optional<std::size_t>(2));
+    EXPECT_FALSE(table->FindNext(id, 2).has_value());
+    EXPECT_FALSE(table->FindNext(id, 1).has_value());
+    EXPECT_FALSE(table->FindNext(id, 3).has_value());
   }
 }
 
@@ -81,10 +86,11 @@ TEST_F(DirectoryTest, ObjectIdsAreBoundValuesOfAReadOnlyConnection) {
   TableCache cache;
   ASSERT_TRUE(cache.OpenDirectoryTables(directory_.connect_string()));
   RecordTable result;
-  ASSERT_TRUE(cache.database().Select(directory_query::kAlternateExtensions, {"it's"}, &result).ok());
+  const QStringView by_parent = u"SELECT * FROM DTMFAccessID WHERE ParentObjectID=?";
+  ASSERT_TRUE(cache.database().Select(by_parent, {"it's"}, &result).ok());
   ASSERT_EQ(result.row_count(), 1u);
   EXPECT_EQ(result.Text(0, result.ColumnIndex(u"DTMFAccessID").value()), u"4711");
-  ASSERT_TRUE(cache.database().Select(directory_query::kAlternateExtensions, {"x' OR '1'='1"}, &result).ok());
+  ASSERT_TRUE(cache.database().Select(by_parent, {"x' OR '1'='1"}, &result).ok());
   EXPECT_EQ(result.row_count(), 0u);
   EXPECT_FALSE(cache.database().Select(u"DELETE FROM Location", {}, &result).ok()) << "the database is opened read-only";
 }
