@@ -1,7 +1,6 @@
 #include "TmMsgExtractor/MailboxHelper.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "TmMsgExtractor/ExtractorState.h"
@@ -37,11 +36,9 @@ constexpr LONG kAddressTypeVpim = 7;
 
 constexpr LONG kImportanceHigh = 2;
 
-constexpr size_t kCopyBufferBytes = 8192;
-
 // WAVE header layout: the RIFF size at 4, the format chunk's length at 16,
 // its data from 20.
-constexpr long kRiffSizeOffset = 4;
+constexpr ULONGLONG kRiffSizeOffset = 4;
 constexpr DWORD kFormatLengthOffset = 16;
 constexpr DWORD kFormatDataOffset = 20;
 // Words looked at for the "data" tag after the format chunk.
@@ -52,13 +49,6 @@ DWORD LittleEndian32(const BYTE bytes[4]) {
 }
 
 bool IsDataTag(const BYTE bytes[4]) { return std::memcmp(bytes, "data", 4) == 0; }
-
-bool WriteLittleEndian32(std::FILE* file, DWORD value) {
-  errno = 0;
-  const BYTE bytes[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
-                         static_cast<BYTE>(value >> 24)};
-  return std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
-}
 
 // The From of a sender the store does not know: the address type's prefix
 // and the address when there is one, else "Unknown@DOMAIN".
@@ -122,35 +112,6 @@ HRESULT FindSamples(IStream* spStreamSource, ULONGLONG ullSize, ULONGLONG* pullS
   }
   if (FAILED(hr = seekForward(4))) return hr;
   *pullStart = ullPosition;
-  return S_OK;
-}
-
-// Copies `ullBytes` from the stream's position to the end of the file,
-// through `buffer`, adding what was written to the running total.
-HRESULT CopyStream(IStream* spAudioStream, ULONGLONG ullBytes, std::FILE* hTempFile, BYTE* buffer,
-                   DWORD& dwTotalBytes) {
-  while (ullBytes > 0) {
-    const ULONG ulBytesToRead = static_cast<ULONG>(std::min<ULONGLONG>(ullBytes, kCopyBufferBytes));
-    ULONG ulBytesRead = 0;
-    HRESULT hr = spAudioStream->Read(buffer, ulBytesToRead, &ulBytesRead);
-    if (FAILED(hr)) {
-      TraceFailedCall(L"spAudioStream->Read(STREAM_SEEK_CUR)", hr);
-      return hr;
-    }
-    if (ulBytesRead != ulBytesToRead) {
-      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"ulBytesToRead != ulBytesRead Incorrect Read Operation");
-      return E_FAIL;
-    }
-    errno = 0;
-    const size_t written = std::fwrite(buffer, 1, ulBytesRead, hTempFile);
-    if (written != ulBytesRead) {
-      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed write to tmp audio file. GetLastError():%X", errno);
-      return E_FAIL;
-    }
-    // The RIFF sizes are 32 bits: the total counts modulo 2^32.
-    dwTotalBytes += static_cast<DWORD>(written);
-    ullBytes -= ulBytesRead;
-  }
   return S_OK;
 }
 
@@ -238,17 +199,12 @@ HRESULT CMailboxHelper::ProcessOneMsg(IQoZadMessage* pZadMsg) {
       TraceFailedCall(L"pZadMsg->get_AllAudioStreams()", hr);
       return hr;
     }
-    if (FAILED(hr = m_tempAudioFile.Prepare())) return hr;
-    // The audio never outlives its message, whichever way it ends.
-    struct EmptyWhenDone {
-      CTempAudioFile& file;
-      ~EmptyWhenDone() { file.Empty(); }
-    } emptyWhenDone{m_tempAudioFile};
-    if (FAILED(hr = CombineAudioStreams(spAllAudioStreams.Get(), m_tempAudioFile.File()))) {
+    CCombinedAudio audio;
+    if (FAILED(hr = CombineAudioStreams(spAllAudioStreams.Get(), audio))) {
       TraceFailedCall(L"CombineAudioStreams()", hr);
       return hr;
     }
-    if (FAILED(hr = oMimeHelper.WriteAudioStream(m_tempAudioFile.File()))) {
+    if (FAILED(hr = oMimeHelper.WriteAudioStream(audio))) {
       TraceFailedCall(L"oMimeHelper.WriteAudioStream()", hr);
       return hr;
     }
@@ -266,7 +222,7 @@ HRESULT CMailboxHelper::ProcessOneMsg(IQoZadMessage* pZadMsg) {
   return hr;
 }
 
-HRESULT CMailboxHelper::ReadOneMsg(IQoZadMessage* pZadMsg, std::FILE* hTempFile) {
+HRESULT CMailboxHelper::ReadOneMsg(IQoZadMessage* pZadMsg, CCombinedAudio& audio) {
   HRESULT hr = S_OK;
   CMethodTrace trace(L"CMailboxHelper::ReadOneMsg()", hr);
   try {
@@ -291,7 +247,7 @@ HRESULT CMailboxHelper::ReadOneMsg(IQoZadMessage* pZadMsg, std::FILE* hTempFile)
       TraceFailedCall(L"pZadMsg->get_AllAudioStreams()", hr);
       return hr;
     }
-    hr = CombineAudioStreams(spAllAudioStreams.Get(), hTempFile);
+    hr = CombineAudioStreams(spAllAudioStreams.Get(), audio);
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);
   }
@@ -397,7 +353,7 @@ HRESULT CMailboxHelper::WriteHeaders(CMimeHelper& oMimeHelper, IQoZadMessage* pZ
   return S_OK;
 }
 
-HRESULT CMailboxHelper::CombineAudioStreams(IQoZadAudioList* spAllAudioStreams, std::FILE* hTempFile) {
+HRESULT CMailboxHelper::CombineAudioStreams(IQoZadAudioList* spAllAudioStreams, CCombinedAudio& audio) {
   HRESULT hr = S_OK;
   CMethodTrace trace(L"CMailboxHelper::CombineAudioStreams()", hr);
   try {
@@ -409,10 +365,7 @@ HRESULT CMailboxHelper::CombineAudioStreams(IQoZadAudioList* spAllAudioStreams, 
     g_TraceLog.Trace(LOG_LEVEL_INFO, L"Audion stream count=%d", lCount);
 
     bool bFirstAttachment = true;
-    DWORD dwTotalBytes = 0;
-    ULONGLONG ullFirstSize = 0;
     LONG lAttachment = 1;
-    BYTE buffer[kCopyBufferBytes];
     ComPtr<IQoZadListItem> spAudioListObject;
     const wchar_t* listCall = L"spAllAudioStreams->First()";
     if (FAILED(hr = spAllAudioStreams->First(spAudioListObject.ReleaseAndGetAddressOf()))) {
@@ -460,16 +413,14 @@ HRESULT CMailboxHelper::CombineAudioStreams(IQoZadAudioList* spAllAudioStreams, 
         TraceFailedCall(L"spStreamSource->Seek(STREAM_SEEK_SET)", hr);
         return hr;
       }
-      ULONGLONG ullCopyBytes = size.QuadPart;
+      ULONGLONG ullSamplesStart = 0;
       if (bFirstAttachment) {
         bFirstAttachment = false;
-        ullFirstSize = size.QuadPart;
-      } else {
-        ULONGLONG ullSamplesStart = 0;
-        if (FAILED(hr = FindSamples(spStreamSource.Get(), size.QuadPart, &ullSamplesStart))) return hr;
-        ullCopyBytes = ullSamplesStart > size.QuadPart ? 0 : size.QuadPart - ullSamplesStart;
+      } else if (FAILED(hr = FindSamples(spStreamSource.Get(), size.QuadPart, &ullSamplesStart))) {
+        return hr;
       }
-      if (FAILED(hr = CopyStream(spStreamSource.Get(), ullCopyBytes, hTempFile, buffer, dwTotalBytes))) return hr;
+      audio.Append(spStreamSource.Get(), ullSamplesStart,
+                   ullSamplesStart > size.QuadPart ? 0 : size.QuadPart - ullSamplesStart);
       spAudioListObject.Reset();
       listCall = L"spAllAudioStreams->Next()";
       if (FAILED(hr = spAllAudioStreams->Next(spAudioListObject.ReleaseAndGetAddressOf()))) {
@@ -477,67 +428,53 @@ HRESULT CMailboxHelper::CombineAudioStreams(IQoZadAudioList* spAllAudioStreams, 
         return hr;
       }
     }
-    hr = RewriteWaveHeader(hTempFile, dwTotalBytes, ullFirstSize);
+    hr = RewriteWaveHeader(audio);
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);
   }
   return hr;
 }
 
-HRESULT CMailboxHelper::RewriteWaveHeader(std::FILE* hTempFile, DWORD dwTotalBytes, ULONGLONG ullFirstSize) {
+HRESULT CMailboxHelper::RewriteWaveHeader(CCombinedAudio& audio) {
   auto readFailed = [] {
-    g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to read from tmp audio file. GetLastError():%X", errno);
-    return E_FAIL;
-  };
-  auto writeFailed = [] {
-    g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed write to tmp audio file. GetLastError():%X", errno);
-    return E_FAIL;
-  };
-  auto seekFailed = [](int result) {
-    g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed fseek(0):%X", result);
+    g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to read from tmp audio file. GetLastError():%X", 0);
     return E_FAIL;
   };
   auto noDataHeader = [] {
     g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Stream Corrupt: No data header");
     return E_FAIL;
   };
-
-  if (const int result = std::fseek(hTempFile, kRiffSizeOffset, SEEK_SET); result != 0) {
-    TraceFailedCall(L"fseek(SEEK_SET)", result);
-    return E_FAIL;
-  }
-  if (!WriteLittleEndian32(hTempFile, dwTotalBytes - 8)) return writeFailed();
-  if (const int result = std::fseek(hTempFile, 8, SEEK_CUR); result != 0) return seekFailed(result);
-  DWORD dwRemaining = dwTotalBytes - 16;
+  // The RIFF sizes are 32 bits: they count modulo 2^32.
+  const DWORD dwTotalBytes = static_cast<DWORD>(audio.Size());
+  const ULONGLONG ullFirstSize = audio.FirstSize();
+  // The RIFF size goes over bytes 4 to 7, which a file shorter than that
+  // would take as zeros up to them.
+  if (std::max<ULONGLONG>(audio.Size(), kRiffSizeOffset + 4) < kFormatDataOffset) return readFailed();
+  // The walk below reads the first attachment's own header only: sizes in it
+  // never lead into the samples appended after it, nor past its end.
+  if (ullFirstSize < kFormatDataOffset) return noDataHeader();
+  audio.Overwrite(kRiffSizeOffset, dwTotalBytes - 8);
 
   BYTE word[4];
-  errno = 0;
-  if (std::fread(word, 1, sizeof word, hTempFile) != sizeof word) return readFailed();
-  // The walk below reads the first attachment's own header only: sizes in it
-  // never lead into the samples appended after it, nor past the file.
-  if (ullFirstSize < kFormatDataOffset) return noDataHeader();
+  ULONG ulRead = 0;
+  HRESULT hr = audio.ReadFirst(kFormatLengthOffset, word, sizeof word, &ulRead);
+  if (FAILED(hr)) return hr;
+  if (ulRead != sizeof word) return readFailed();
   const DWORD dwFormatLength = LittleEndian32(word);
   if (dwFormatLength > ullFirstSize - kFormatDataOffset) return noDataHeader();
-  if (const int result = std::fseek(hTempFile, static_cast<long>(dwFormatLength), SEEK_CUR); result != 0) {
-    return seekFailed(result);
-  }
-  dwRemaining = dwRemaining - 4 - dwFormatLength;
   ULONGLONG ullPosition = ULONGLONG{kFormatDataOffset} + dwFormatLength;
 
   bool bFound = false;
   for (int i = 0; i < kDataHeaderSearchWords && !bFound; ++i) {
-    dwRemaining -= 4;
     // The tag and the size after it must both lie within the first attachment.
     if (ullPosition + 8 > ullFirstSize) break;
-    errno = 0;
-    if (std::fread(word, 1, sizeof word, hTempFile) != sizeof word) return readFailed();
+    if (FAILED(hr = audio.ReadFirst(ullPosition, word, sizeof word, &ulRead))) return hr;
+    if (ulRead != sizeof word) return readFailed();
     ullPosition += sizeof word;
     bFound = IsDataTag(word);
   }
   if (!bFound) return noDataHeader();
-  dwRemaining -= 4;
-  // Needed between reading and writing the same stream.
-  if (const int result = std::fseek(hTempFile, 0, SEEK_CUR); result != 0) return seekFailed(result);
-  if (!WriteLittleEndian32(hTempFile, dwRemaining)) return writeFailed();
+  // The data size: every byte after it.
+  audio.Overwrite(ullPosition, dwTotalBytes - static_cast<DWORD>(ullPosition + 4));
   return S_OK;
 }

@@ -3,13 +3,11 @@
 // out the headers from the message's properties, joins the audio attachments
 // into one WAV and has CMimeHelper write the file. A message that fails
 // leaves no file behind, is counted and sets the errors-encountered flag; the
-// list goes on. Nothing is left in the temporary folder when it goes.
+// list goes on.
 #ifndef KORVEL_TMMSGEXTRACTOR_MAILBOXHELPER_H_
 #define KORVEL_TMMSGEXTRACTOR_MAILBOXHELPER_H_
 
-#include <cstdio>
-
-#include "TmMsgExtractor/TempAudioFile.h"
+#include "TmMsgExtractor/CombinedAudio.h"
 #include "TmMsgExtractor/diagnostics/bstr.h"
 #include "korvel/zad/zad.h"
 #include "platform/com/hresult.h"
@@ -31,16 +29,16 @@ class CMailboxHelper {
   HRESULT Extract(IQoZadIterator* pMsgIterator);
   // One message into one committed file.
   HRESULT ProcessOneMsg(IQoZadMessage* pZadMsg);
-  // Joins the attachments into one WAVE file in `hTempFile`, which must be
-  // open for reading and writing and empty: the first attachment whole, the
-  // samples of every further one appended, then the RIFF and data sizes of
-  // the first one's header rewritten to match. Streams through one buffer.
-  HRESULT CombineAudioStreams(IQoZadAudioList* spAllAudioStreams, std::FILE* hTempFile);
+  // Joins the attachments into one WAVE file in `audio`, which must be
+  // empty: the first attachment whole, the samples of every further one
+  // appended, then the RIFF and data sizes of the first one's header
+  // rewritten to match.
+  HRESULT CombineAudioStreams(IQoZadAudioList* spAllAudioStreams, CCombinedAudio& audio);
   // Reads one message as ProcessOneMsg does, its properties, sender and
-  // subject, and joins its audio into `hTempFile` (as for
-  // CombineAudioStreams), without writing a message file: what a check of an
-  // extraction compares, and where it finds the failures a run would meet.
-  HRESULT ReadOneMsg(IQoZadMessage* pZadMsg, std::FILE* hTempFile);
+  // subject, and joins its audio into `audio` (as for CombineAudioStreams),
+  // without writing a message file: what a check of an extraction compares,
+  // and where it finds the failures a run would meet.
+  HRESULT ReadOneMsg(IQoZadMessage* pZadMsg, CCombinedAudio& audio);
 
  private:
   // The From value, from the properties asked for in ProcessOneMsg.
@@ -48,15 +46,13 @@ class CMailboxHelper {
   HRESULT WriteHeaders(CMimeHelper& oMimeHelper, IQoZadMessage* pZadMsg, const CPropertyRequest& properties,
                        const CBstr& strSender);
   // Rewrites the sizes once every attachment is in; the header walk stays
-  // within the first attachment's `ullFirstSize` bytes.
-  HRESULT RewriteWaveHeader(std::FILE* hTempFile, DWORD dwTotalBytes, ULONGLONG ullFirstSize);
+  // within the first attachment.
+  HRESULT RewriteWaveHeader(CCombinedAudio& audio);
 
   CBstr m_strOwnerAlias;
   CBstr m_strOutputFolder;
   CBstr m_strSmtpDomain;
   LONG m_lRead;
-  // Where each message's audio is joined, for the whole list.
-  CTempAudioFile m_tempAudioFile;
 };
 
 #endif  // KORVEL_TMMSGEXTRACTOR_MAILBOXHELPER_H_

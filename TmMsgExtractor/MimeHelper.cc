@@ -47,9 +47,9 @@ constexpr const wchar_t* kSourceUnit = L"TmMsgExtractor\\MimeHelper";
 
 // Input bytes per body line: 72 characters of base64.
 constexpr size_t kBytesPerLine = 54;
-// Lines encoded per read of the temporary file: the body is the same as with
-// one read per line, with a thousandth of the calls, through two fixed
-// buffers of about 64 KB and 88 KB, whatever the size of the audio.
+// Lines encoded per read of the audio: the body is the same as with one read
+// per line, with a thousandth of the calls, through two fixed buffers of
+// about 64 KB and 88 KB, whatever the size of the audio.
 constexpr size_t kLinesPerBlock = 1214;
 constexpr size_t kBlockBytes = kBytesPerLine * kLinesPerBlock;
 constexpr size_t kLineCharacters = Base64Length(kBytesPerLine) + 2;
@@ -148,7 +148,7 @@ HRESULT CMimeHelper::WriteMIMEHeader(const wchar_t* name, const CBstr& value) {
   return hr;
 }
 
-HRESULT CMimeHelper::WriteAudioStream(std::FILE* hTempFile) {
+HRESULT CMimeHelper::WriteAudioStream(CCombinedAudio& audio) {
   HRESULT hr = S_OK;
   CMethodTrace trace(L"CMimeHelper::WriteAudioStream()", hr);
   try {
@@ -158,15 +158,12 @@ HRESULT CMimeHelper::WriteAudioStream(std::FILE* hTempFile) {
       return hr;
     }
     if (FAILED(hr = WriteText("\n\n"))) return hr;
-    if (const int result = std::fseek(hTempFile, 0, SEEK_SET); result != 0) {
-      TraceFailedCall(L"fseek(0,SEEK_SET)", result);
-      hr = E_FAIL;
-      return hr;
-    }
     std::unique_ptr<BYTE[]> input(new BYTE[kBlockBytes]);
     std::unique_ptr<char[]> output(new char[kLinesPerBlock * kLineCharacters]);
     for (;;) {
-      const size_t bytesRead = std::fread(input.get(), 1, kBlockBytes, hTempFile);
+      ULONG ulRead = 0;
+      if (FAILED(hr = audio.Read(input.get(), static_cast<ULONG>(kBlockBytes), &ulRead))) return hr;
+      const size_t bytesRead = ulRead;
       char* out = output.get();
       size_t done = 0;
       // Full lines, then, after a short read, the last line of 0 to 53
@@ -185,11 +182,6 @@ HRESULT CMimeHelper::WriteAudioStream(std::FILE* hTempFile) {
       }
       if (FAILED(hr = WriteBytes(output.get(), static_cast<size_t>(out - output.get())))) return hr;
       if (lastBlock) break;
-    }
-    if (!std::feof(hTempFile)) {
-      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to read fromtmp audio file. GetLastError():%X", errno);
-      hr = E_FAIL;
-      return hr;
     }
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);

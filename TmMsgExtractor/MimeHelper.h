@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "TmMsgExtractor/CombinedAudio.h"
 #include "TmMsgExtractor/diagnostics/bstr.h"
 #include "platform/com/hresult.h"
 #include "platform/files/output_file.h"
@@ -37,9 +38,9 @@ class CMimeHelper {
   // Appends "name: value"; the value is written as it is, a line feed in it
   // included.
   HRESULT WriteMIMEHeader(const wchar_t* name, const CBstr& value);
-  // Appends the two empty lines and the base64 body read from the start of
-  // `hTempFile` to its end.
-  HRESULT WriteAudioStream(std::FILE* hTempFile);
+  // Appends the two empty lines and the base64 body of `audio`, read from
+  // the start to its end.
+  HRESULT WriteAudioStream(CCombinedAudio& audio);
   // Writes out what is buffered and closes the file, still under its
   // temporary name; Size() is its length from then on.
   HRESULT Finish();

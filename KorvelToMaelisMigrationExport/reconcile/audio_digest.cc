@@ -163,17 +163,19 @@ std::optional<QString> MessageFileOwner(QStringView file_name) {
   return file_name.first(id_start - 1).toString();
 }
 
-MessageFileAudio DigestOfFile(std::FILE* file) {
+MessageFileAudio DigestOfJoinedAudio(CCombinedAudio& audio) {
   MessageFileAudio result;
   AudioDigest digest;
-  std::rewind(file);
   QByteArray piece(kPieceBytes, Qt::Uninitialized);
   for (;;) {
-    const size_t read = std::fread(piece.data(), 1, static_cast<size_t>(kPieceBytes), file);
+    ULONG read = 0;
+    if (FAILED(audio.Read(reinterpret_cast<BYTE*>(piece.data()), static_cast<ULONG>(kPieceBytes), &read))) {
+      result.damage = QStringLiteral("the joined audio cannot be read");
+      break;
+    }
     if (read > 0) digest.Add(piece.constData(), static_cast<qsizetype>(read));
-    if (read < static_cast<size_t>(kPieceBytes)) break;
+    if (read < static_cast<ULONG>(kPieceBytes)) break;
   }
-  if (std::ferror(file)) result.damage = QStringLiteral("the joined audio cannot be read back");
   result.audio_bytes = digest.size();
   result.digest = digest.Finish();
   return result;

@@ -5,7 +5,6 @@
 #ifndef KORVEL_EXPORT_RECONCILE_AUDIO_DIGEST_H_
 #define KORVEL_EXPORT_RECONCILE_AUDIO_DIGEST_H_
 
-#include <cstdio>
 #include <optional>
 
 #include <QByteArray>
@@ -13,6 +12,8 @@
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
+
+#include "TmMsgExtractor/CombinedAudio.h"
 
 namespace reconcile {
 
@@ -47,9 +48,8 @@ MessageFileAudio ReadMessageFileAudio(const QString& path);
 // none for a name of another form.
 std::optional<QString> MessageFileOwner(QStringView file_name);
 
-// The digest of a whole file read from its start, such as the extractor's
-// joined audio.
-MessageFileAudio DigestOfFile(std::FILE* file);
+// The digest of the extractor's joined audio, read from its start.
+MessageFileAudio DigestOfJoinedAudio(CCombinedAudio& audio);
 
 }  // namespace reconcile
 

@@ -1,10 +1,5 @@
 #include "KorvelToMaelisMigrationExport/reconcile/message_store_walk.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <memory>
-
 #include "KorvelToMaelisMigrationExport/reconcile/audio_digest.h"
 #include "TmMsgExtractor/MailboxHelper.h"
 #include "TmMsgExtractor/PropertyRequest.h"
@@ -24,10 +19,6 @@ QString Failure(const char* step, HRESULT hr) {
 }
 
 QString FromBstr(const wchar_t* text) { return text == nullptr ? QString() : QString::fromWCharArray(text); }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 class StoreWalk {
  public:
@@ -55,8 +46,6 @@ class StoreWalk {
         FAILED(hr = subscribers_->get_Count(&count_))) {
       return Fail(error, Failure("listing the store's subscribers", hr));
     }
-    audio_.reset(std::tmpfile());
-    if (!audio_) return Fail(error, QStringLiteral("no temporary file for the joined audio"));
     return true;
   }
 
@@ -139,12 +128,7 @@ class StoreWalk {
   }
 
   void ReadMessage(CMailboxHelper& helper, ComPtr<IUnknown>& item, StoredMessage& message) {
-    std::FILE* audio = audio_.get();
-    std::rewind(audio);
-    if (::ftruncate(fileno(audio), 0) != 0) {
-      message.failure = QStringLiteral("the temporary file for the joined audio cannot be emptied");
-      return;
-    }
+    CCombinedAudio audio;
     ComPtr<IQoZadMessage> stored;
     HRESULT hr = item.As(&stored);
     if (SUCCEEDED(hr)) hr = helper.ReadOneMsg(stored.Get(), audio);
@@ -152,8 +136,7 @@ class StoreWalk {
       message.failure = Failure("reading the message", hr);
       return;
     }
-    std::fflush(audio);
-    MessageFileAudio joined = DigestOfFile(audio);
+    MessageFileAudio joined = DigestOfJoinedAudio(audio);
     message.failure = joined.damage;
     message.digest = std::move(joined.digest);
     message.audio_bytes = joined.audio_bytes;
@@ -164,7 +147,6 @@ class StoreWalk {
   ComPtr<IQoZadIterator> subscribers_;
   LONG count_ = 0;
   bool com_started_ = false;
-  std::unique_ptr<std::FILE, FileCloser> audio_;
 };
 
 }  // namespace
