@@ -1,7 +1,9 @@
 #include "KorvelToMaelisMigrationExport/export/csv_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -23,6 +25,10 @@ void AppendUtf16Le(std::string& bytes, QStringView text) {
     *out++ = static_cast<char>(unit >> 8);
   }
 }
+
+// Lines gathered before they are written, and disk space set aside at a time.
+constexpr size_t kBlockBytes = 256 * 1024;
+constexpr off_t kReserveBytes = 4 * 1024 * 1024;
 
 Status NotOpen() {
   return Status::Failure(QStringLiteral("Bad file name or number"), QString::fromLatin1(kProgramSource),
@@ -60,7 +66,7 @@ Status CsvFile::Create(const QString& path) {
     return not_open_;
   }
   static constexpr char kByteOrderMark[] = {'\xFF', '\xFE'};
-  return WriteBytes(kByteOrderMark, sizeof kByteOrderMark);
+  return Take(std::string(kByteOrderMark, sizeof kByteOrderMark));
 }
 
 Status CsvFile::WriteLine(QStringView line) {
@@ -69,39 +75,77 @@ Status CsvFile::WriteLine(QStringView line) {
   bytes.reserve(static_cast<size_t>(line.size() + 2) * 2);
   AppendUtf16Le(bytes, line);
   AppendUtf16Le(bytes, u"\r\n");
-  return WriteBytes(bytes.data(), bytes.size());
+  return Take(bytes);
 }
 
-Status CsvFile::WriteBytes(const char* data, size_t size) {
-  // A disk that fills up takes part of a line before it refuses the rest; the
-  // successor's import would read that part as a whole row, so it goes.
+Status CsvFile::Take(const std::string& bytes) {
+  const off_t end = written_ + static_cast<off_t>(pending_.size() + bytes.size());
+  if (end > reserved_) {
+    const off_t reserve = std::max(end, reserved_ + kReserveBytes);
+    if (::fallocate(file_.fd(), 0, reserved_, reserve - reserved_) != 0) {
+      Status flushed = Flush();
+      if (!flushed.ok()) return flushed;
+      return WriteWhole(bytes.data(), bytes.size());
+    }
+    reserved_ = reserve;
+  }
+  pending_ += bytes;
+  return pending_.size() >= kBlockBytes ? Flush() : Status();
+}
+
+Status CsvFile::Flush() {
+  if (pending_.empty()) return Status();
+  const Status status = WriteWhole(pending_.data(), pending_.size());
+  pending_.clear();
+  return status;
+}
+
+Status CsvFile::WriteWhole(const char* data, size_t size) {
   const int fd = file_.fd();
-  const off_t start = ::lseek(fd, 0, SEEK_CUR);
+  off_t at = written_;
   while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
+    const ssize_t written = ::pwrite(fd, data, size, at);
     if (written < 0) {
       if (errno == EINTR) continue;
+      // A disk that fills up takes part of a line before it refuses the
+      // rest; the successor's import would read that part as a whole row,
+      // so it goes, with any space set aside after it.
       const Status failure = Status::FileFailure(errno, error_number::kFileNotFound);
-      if (start >= 0 && ::ftruncate(fd, start) == 0) ::lseek(fd, start, SEEK_SET);
+      if (::ftruncate(fd, written_) == 0) reserved_ = written_;
       return failure;
     }
     data += written;
     size -= static_cast<size_t>(written);
+    at += written;
   }
+  written_ = at;
   return Status();
 }
 
 Status CsvFile::Commit() {
   // A file that was never made has reported so through every write.
   if (!file_.is_open()) return Status();
+  // A block that fails is cut back to its whole lines, which stay.
+  const Status flushed = Flush();
+  // The space set aside beyond the last line is no part of the file; a file
+  // that keeps it is not whole.
+  if (reserved_ > written_ && ::ftruncate(file_.fd(), written_) != 0) {
+    const Status failure = Status::FileFailure(errno, error_number::kFileNotFound);
+    Discard();
+    return failure;
+  }
   const int error = file_.Commit();
   not_open_ = NotOpen();
-  return error == 0 ? Status() : Status::FileFailure(error, error_number::kPathNotFound);
+  if (error != 0) return Status::FileFailure(error, error_number::kPathNotFound);
+  return flushed;
 }
 
 void CsvFile::Discard() {
   file_.Discard();
   not_open_ = NotOpen();
+  pending_.clear();
+  written_ = 0;
+  reserved_ = 0;
 }
 
 }  // namespace export_engine

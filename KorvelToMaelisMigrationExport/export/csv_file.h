@@ -4,6 +4,10 @@
 #ifndef KORVEL_EXPORT_EXPORT_CSV_FILE_H_
 #define KORVEL_EXPORT_EXPORT_CSV_FILE_H_
 
+#include <sys/types.h>
+
+#include <string>
+
 #include <QString>
 #include <QStringView>
 
@@ -37,8 +41,12 @@ class CsvFile {
   // and reported again by every WriteLine.
   Status Create(const QString& path);
 
-  // Writes `line` and CR LF. Each line reaches the file before this returns;
-  // a line that cannot be written whole is not in the file at all.
+  // Writes `line` and CR LF. Lines are gathered and written in large blocks
+  // into disk space set aside for them beforehand, so a line that is taken
+  // is sure to fit. Where no space can be set aside (a full disk, a file
+  // size limit, a file system that cannot), each line is written on its
+  // own: a line that cannot be written whole is not in the file at all, and
+  // its own call reports it.
   Status WriteLine(QStringView line);
 
   // Puts the file under its final name, replacing what is there, with every
@@ -46,11 +54,18 @@ class CsvFile {
   Status Commit();
 
  private:
-  Status WriteBytes(const char* data, size_t size);
+  // Takes bytes into the block being gathered, or writes them on their own.
+  Status Take(const std::string& bytes);
+  // Writes `size` bytes at the end of the lines written, or none of them.
+  Status WriteWhole(const char* data, size_t size);
+  Status Flush();
   void Discard();
 
   files::PartialFile file_;
   Status not_open_;  // what writing reports while no file is open
+  std::string pending_;  // lines taken, not yet in the file
+  off_t written_ = 0;    // bytes of lines in the file
+  off_t reserved_ = 0;   // disk space set aside up to here; the file is that long
 };
 
 }  // namespace export_engine

@@ -5,10 +5,18 @@
 //
 // No failure of the log itself is ever reported: a log that cannot be written
 // loses its lines silently, while the count still counts them.
+//
+// Lines are gathered and written in blocks: when a block is full, at once
+// for a line that reports an error, and when the log is closed. Should the
+// process crash (a fault or an abort), a handler writes the lines gathered so
+// far before the process ends, so the log still shows the last line written.
 #ifndef KORVEL_EXPORT_EXPORT_EXPORT_LOG_H_
 #define KORVEL_EXPORT_EXPORT_EXPORT_LOG_H_
 
+#include <atomic>
+#include <cstddef>
 #include <functional>
+#include <memory>
 
 #include <QString>
 #include <QStringView>
@@ -50,10 +58,18 @@ class ExportLog {
   int error_count() const { return error_count_; }
 
  private:
+  // Writes the gathered lines with nothing but write(2): safe in a signal
+  // handler, and run by the crash handler for the open log.
+  void WritePending();
+  static void WritePendingOfOpenLog(int signal_number);
+
   std::function<void()> yield_;
   std::function<void(QStringView)> observe_;
   int fd_ = -1;
   qint16 error_count_ = 0;
+  std::unique_ptr<char[]> pending_;
+  // Bytes of `pending_` that hold whole lines; raised only once they are in.
+  std::atomic<std::size_t> pending_size_{0};
 };
 
 }  // namespace export_engine

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <string>
 
 #include <QDir>
@@ -87,22 +88,29 @@ TEST(CsvFileTest, AReadOnlyFileIsNotReplacedAndAnAbandonedOneLeavesNothing) {
 TEST(CsvFileTest, ALineThatDoesNotFitIsLeftOutWhole) {
   TempFolder folder;
   const QString path = folder.File(kCsvFileName);
-  CsvFile csv;
-  ASSERT_TRUE(csv.Create(path).ok());
-  ASSERT_TRUE(csv.WriteLine(u"A").ok());
-  // The file may grow by 8 bytes more: part of "Alias" fits, not the rest.
+  // Under a limit of 16 bytes no disk space can be set aside for a block of
+  // lines, so each line is written on its own: part of "Alias" fits after
+  // "A", not the rest.
   struct rlimit saved;
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
   const auto saved_handler = std::signal(SIGXFSZ, SIG_IGN);
   struct rlimit limit = saved;
   limit.rlim_cur = 16;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  CsvFile csv;
+  const Status created = csv.Create(path);
+  const Status first = csv.WriteLine(u"A");
   const Status full = csv.WriteLine(u"Alias");
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, saved_handler);
+  ASSERT_TRUE(created.ok());
+  ASSERT_TRUE(first.ok());
   EXPECT_EQ(full.number(), error_number::kDiskFull);
+  // Without the limit lines are gathered again; the space set aside for them
+  // is no part of the file.
+  ASSERT_TRUE(csv.WriteLine(u"B").ok());
   ASSERT_TRUE(csv.Commit().ok());
-  EXPECT_EQ(ReadBytes(path), std::string("\xFF\xFE" "A\0\r\0\n\0", 8));
+  EXPECT_EQ(ReadBytes(path), std::string("\xFF\xFE" "A\0\r\0\n\0" "B\0\r\0\n\0", 14));
 }
 
 TEST(RunFailureTest, LogLineCarriesDescriptionSourceAndSignedNumber) {
@@ -159,6 +167,30 @@ TEST(ExportLogTest, CountsErrorLinesOnceInAnyCaseAndAfterClosing) {
   log.WriteLogLine(u"(error) after closing");
   EXPECT_EQ(log.error_count(), 3);
   EXPECT_EQ(ReadBytes(path).find("after closing"), std::string::npos);
+}
+
+// Lines are written in blocks; an error line reaches the file at once, and
+// a process that crashes still leaves every line it wrote.
+TEST(ExportLogTest, ErrorLinesAndTheLinesOfACrashedProcessReachTheFile) {
+  TempFolder folder;
+  const QString path = folder.File(kExportLogFileName);
+  ExportLog log(nullptr);
+  log.OpenExportLog(path, false, kProgram);
+  log.WriteLogLine(u"\r\nAlias=a");
+  log.WriteLogLine(u"(error) in export.");
+  EXPECT_EQ(ReadBytes(path), kHeader + "\r\nAlias=a\r\n(error) in export.\r\n");
+  log.CloseExportLog();
+
+  const QString crashed = folder.File("crashed.log");
+  EXPECT_DEATH(
+      {
+        ExportLog doomed(nullptr);
+        doomed.OpenExportLog(crashed, false, kProgram);
+        doomed.WriteLogLine(u"the last line");
+        std::abort();
+      },
+      "");
+  EXPECT_EQ(ReadBytes(crashed), kHeader + "the last line\r\n");
 }
 
 TEST(ExportLogTest, CountStopsAt32767) {
