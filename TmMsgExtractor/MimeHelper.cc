@@ -47,10 +47,11 @@ constexpr const wchar_t* kSourceUnit = L"TmMsgExtractor\\MimeHelper";
 
 // Input bytes per body line: 72 characters of base64.
 constexpr size_t kBytesPerLine = 54;
-// Lines encoded per read of the audio: the body is the same as with one read
-// per line, with a thousandth of the calls, through two fixed buffers of
-// about 64 KB and 88 KB, whatever the size of the audio.
-constexpr size_t kLinesPerBlock = 1214;
+// Lines encoded per read of the audio and per write: the body is the same as
+// with one read and write per line, with a five-thousandth of the calls,
+// through two fixed buffers of about 256 KB and 350 KB, whatever the size of
+// the audio.
+constexpr size_t kLinesPerBlock = 4855;
 constexpr size_t kBlockBytes = kBytesPerLine * kLinesPerBlock;
 constexpr size_t kLineCharacters = Base64Length(kBytesPerLine) + 2;
 
