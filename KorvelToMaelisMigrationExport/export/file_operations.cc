@@ -15,10 +15,15 @@
 namespace export_engine {
 namespace {
 
+// Whether the entry `info` describes, found at `path`, counts as read-only.
+bool IsReadOnly(const QByteArray& path, const struct stat& info) {
+  if (S_ISLNK(info.st_mode)) return false;
+  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.constData(), W_OK) != 0;
+}
+
 bool IsReadOnly(const QByteArray& path) {
   struct stat info;
-  if (::lstat(path.constData(), &info) != 0 || S_ISLNK(info.st_mode)) return false;
-  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.constData(), W_OK) != 0;
+  return ::lstat(path.constData(), &info) == 0 && IsReadOnly(path, info);
 }
 
 }  // namespace
@@ -34,10 +39,13 @@ int OpenForWriting(const QString& path, int flags) {
 
 int CreateForReplacing(const QString& path, files::PartialFile& file) {
   const QByteArray native = QFile::encodeName(path);
-  if (IsReadOnly(native)) return EACCES;
-  // A folder is not replaced by a file: the run learns so before it writes.
-  struct stat info;
-  if (::lstat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode)) return EISDIR;
+  // One look at the entry under the name answers both: a read-only file is
+  // kept, and a folder is not replaced by a file (the run learns so before
+  // it writes).
+  if (struct stat info; ::lstat(native.constData(), &info) == 0) {
+    if (IsReadOnly(native, info)) return EACCES;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+  }
   const qsizetype slash = native.lastIndexOf('/');
   const std::string folder = slash < 0 ? std::string(".") : native.left(slash + 1).toStdString();
   return file.Create(folder, native.mid(slash + 1).toStdString());

@@ -32,7 +32,9 @@ Recording OpenRecording(const QByteArray& path) {
   struct stat info;
   if (recording.fd < 0) {
     recording.open_error = errno;
-    recording.exists = ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
+    // The failed opening says already when there is nothing under the path.
+    const bool missing = errno == ENOENT || errno == ENOTDIR;
+    recording.exists = !missing && ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
     return recording;
   }
   recording.exists = ::fstat(recording.fd, &info) == 0 && S_ISREG(info.st_mode);
