@@ -14,7 +14,7 @@ KORVEL_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
-  libsqlite3-dev sqlite3 libdw-dev python3
+  libsqlite3-dev sqlite3 libdw-dev libssl-dev python3
   help2man file
   googletest libgtest-dev libbenchmark-dev time
   fonts-ipafont-gothic qt6-translations-l10n

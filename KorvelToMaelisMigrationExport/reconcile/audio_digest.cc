@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include <QFile>
 
@@ -17,83 +18,108 @@ quint32 LittleEndian32(const char* bytes) {
          quint32{static_cast<unsigned char>(bytes[2])} << 16 | quint32{static_cast<unsigned char>(bytes[3])} << 24;
 }
 
-bool IsBase64Character(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/' ||
-         c == '=';
-}
+constexpr unsigned char kNoDigit = 0xFF;
+constexpr unsigned char kLineEnd = 0xFE;
+constexpr unsigned char kPad = 0xFD;
 
-// Decodes base64 text arriving in pieces of any size, line ends anywhere; a
-// group split between two pieces waits for the next.
+// Each byte's value as a base64 digit, or what else it is.
+struct Base64Table {
+  unsigned char value[256];
+  constexpr Base64Table() : value() {
+    for (unsigned char& entry : value) entry = kNoDigit;
+    const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int i = 0; i < 64; ++i) value[static_cast<unsigned char>(digits[i])] = static_cast<unsigned char>(i);
+    value[static_cast<unsigned char>('\r')] = kLineEnd;
+    value[static_cast<unsigned char>('\n')] = kLineEnd;
+    value[static_cast<unsigned char>('=')] = kPad;
+  }
+};
+constexpr Base64Table kBase64;
+
+// Decodes base64 text arriving in pieces of any size, line ends anywhere,
+// into `digest`; a group split between two pieces waits for the next.
 class Base64Stream {
  public:
-  explicit Base64Stream(AudioDigest& digest) : digest_(digest) {}
+  explicit Base64Stream(AudioDigest& digest) : digest_(digest), out_(kPieceBytes, Qt::Uninitialized) {}
 
   // False once a character is no base64 or text follows the padding.
   bool Add(const char* text, qsizetype size) {
-    qsizetype at = 0;
-    while (at < size) {
-      if (text[at] == '\r' || text[at] == '\n') {
-        ++at;
-        continue;
+    for (qsizetype i = 0; i < size; ++i) {
+      const unsigned char value = kBase64.value[static_cast<unsigned char>(text[i])];
+      if (value < 64) {
+        if (pads_ > 0) return false;
+        group_ = group_ << 6 | value;
+        if (++digits_ == 4) Emit(3);
+      } else if (value == kPad) {
+        // Padding fills a group begun with two or three digits, and ends the text.
+        if (ended_ || digits_ + pads_ < 2) return false;
+        ++pads_;
+        if (digits_ + pads_ == 4) {
+          group_ <<= 6 * pads_;
+          Emit(3 - pads_);
+          ended_ = true;
+        }
+      } else if (value != kLineEnd) {
+        return false;
       }
-      qsizetype end = at;
-      while (end < size && text[end] != '\r' && text[end] != '\n') ++end;
-      if (!AddRun(text + at, end - at)) return false;
-      at = end;
     }
     return true;
   }
 
   // False when the text ended inside a group.
   bool End() {
-    if (pending_.size() % 4 != 0) return false;
-    Decode(pending_.size());
+    if (digits_ != 0 || (pads_ > 0 && !ended_)) return false;
+    Flush();
     return true;
   }
 
  private:
-  bool AddRun(const char* run, qsizetype size) {
-    if (padded_) return false;
-    for (qsizetype i = 0; i < size; ++i) {
-      if (run[i] == '=') {
-        padding_seen_ = true;
-      } else if (padding_seen_ || !IsBase64Character(run[i])) {
-        return false;
-      }
-    }
-    pending_.append(run, size);
-    if (padding_seen_ && pending_.size() % 4 == 0) padded_ = true;
-    if (pending_.size() >= kPieceBytes) Decode(pending_.size() - pending_.size() % 4);
-    return true;
+  void Emit(int bytes) {
+    char* out = out_.data() + used_;
+    out[0] = static_cast<char>(group_ >> 16);
+    if (bytes > 1) out[1] = static_cast<char>(group_ >> 8);
+    if (bytes > 2) out[2] = static_cast<char>(group_);
+    used_ += bytes;
+    group_ = 0;
+    digits_ = 0;
+    if (used_ + 3 > kPieceBytes) Flush();
   }
 
-  void Decode(qsizetype length) {
-    if (length == 0) return;
-    const QByteArray bytes = QByteArray::fromBase64(QByteArray::fromRawData(pending_.constData(), length));
-    digest_.Add(bytes.constData(), bytes.size());
-    pending_.remove(0, length);
+  void Flush() {
+    digest_.Add(out_.constData(), used_);
+    used_ = 0;
   }
 
   AudioDigest& digest_;
-  QByteArray pending_;
-  bool padding_seen_ = false;
-  bool padded_ = false;
+  QByteArray out_;
+  qsizetype used_ = 0;
+  quint32 group_ = 0;
+  int digits_ = 0;
+  int pads_ = 0;
+  bool ended_ = false;
 };
 
 }  // namespace
 
-AudioDigest::AudioDigest() : hash_(QCryptographicHash::Sha256) {}
+AudioDigest::AudioDigest() : hash_(EVP_MD_CTX_new()) {
+  if (!hash_ || EVP_DigestInit_ex(hash_.get(), EVP_sha256(), nullptr) != 1) throw std::bad_alloc();
+}
 
 void AudioDigest::Add(const char* data, qsizetype size) {
   if (size_ < static_cast<qint64>(sizeof head_)) {
     const qsizetype copied = std::min<qsizetype>(size, static_cast<qsizetype>(sizeof head_) - size_);
     std::memcpy(head_ + size_, data, static_cast<size_t>(copied));
   }
-  hash_.addData(QByteArrayView(data, size));
+  EVP_DigestUpdate(hash_.get(), data, static_cast<size_t>(size));
   size_ += size;
 }
 
-QByteArray AudioDigest::Finish() { return hash_.result(); }
+QByteArray AudioDigest::Finish() {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_DigestFinal_ex(hash_.get(), digest, &length);
+  return QByteArray(reinterpret_cast<const char*>(digest), static_cast<qsizetype>(length));
+}
 
 QString AudioDigest::Incompleteness() const {
   if (size_ < static_cast<qint64>(sizeof head_) || std::memcmp(head_, "RIFF", 4) != 0 ||

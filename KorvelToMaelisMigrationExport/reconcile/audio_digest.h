@@ -5,10 +5,12 @@
 #ifndef KORVEL_EXPORT_RECONCILE_AUDIO_DIGEST_H_
 #define KORVEL_EXPORT_RECONCILE_AUDIO_DIGEST_H_
 
+#include <openssl/evp.h>
+
+#include <memory>
 #include <optional>
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
@@ -30,7 +32,10 @@ class AudioDigest {
   QString Incompleteness() const;
 
  private:
-  QCryptographicHash hash_;
+  struct HashFree {
+    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+  };
+  std::unique_ptr<EVP_MD_CTX, HashFree> hash_;
   char head_[12] = {};
   qint64 size_ = 0;
 };
