@@ -53,6 +53,11 @@ bool Start(const CommandLine& command_line, export_engine::ExportFrontEnd& front
   return false;
 }
 
+void AnnounceStage(const QString& stage) {
+  std::fprintf(stderr, "%s ...\n", stage.toLocal8Bit().constData());
+  std::fflush(stderr);
+}
+
 int Finish(const CommandLine& command_line, const reconcile::Report& report) {
   std::fputs(report.Text().toLocal8Bit().constData(), stdout);
   std::fflush(stdout);
@@ -80,7 +85,8 @@ int RunPreflight(const CommandLine& command_line) {
   request.include_messages = command_line.include_messages;
   request.started_with_arguments = true;
   return Finish(command_line,
-                reconcile::PreflightExport(request, session.tables, session.subscriber_count, front_end, front_end));
+                reconcile::PreflightExport(request, session.tables, session.subscriber_count, front_end, front_end,
+                                           AnnounceStage));
 }
 
 int RunVerify(const CommandLine& command_line) {
@@ -95,7 +101,8 @@ int RunVerify(const CommandLine& command_line) {
   QString with_separator = folder;
   if (!with_separator.endsWith(QLatin1Char('/'))) with_separator += QLatin1Char('/');
   return Finish(command_line,
-                reconcile::VerifyExportFolder(with_separator, session.tables, session.subscriber_count, front_end));
+                reconcile::VerifyExportFolder(with_separator, session.tables, session.subscriber_count, front_end,
+                                              AnnounceStage));
 }
 
 }  // namespace export_program

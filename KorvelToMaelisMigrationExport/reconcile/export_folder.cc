@@ -45,10 +45,14 @@ QStringList SplitCsvLine(QStringView line) {
   qsizetype at = 0;
   for (;;) {
     if (at < line.size() && line[at] == QLatin1Char('"')) {
-      qsizetype close = at + 1;
-      for (;; ++close) {
-        close = line.indexOf(QLatin1Char('"'), close);
-        if (close < 0 || close + 1 == line.size() || line[close + 1] == QLatin1Char(',')) break;
+      // Only a value holding a comma is quoted, so the closing quote is the
+      // first one before a comma or the line's end that encloses a comma.
+      qsizetype close = at;
+      for (;;) {
+        close = line.indexOf(QLatin1Char('"'), close + 1);
+        if (close < 0) break;
+        const bool at_end = close + 1 == line.size() || line[close + 1] == QLatin1Char(',');
+        if (at_end && line.sliced(at + 1, close - at - 1).contains(QLatin1Char(','))) break;
       }
       if (close >= 0) {
         fields << line.sliced(at + 1, close - at - 1).toString();

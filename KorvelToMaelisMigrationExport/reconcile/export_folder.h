@@ -15,9 +15,10 @@
 
 namespace reconcile {
 
-// The fields of one CSV line as the export writes them: a field in double
-// quotes (one holding a comma) runs to the quote before the next comma or the
-// line's end.
+// The fields of one CSV line as the export writes them: a value holding a
+// comma is in double quotes, any other as it is. Quotes inside values are not
+// escaped, so a line with a value holding both a quote and a comma may split
+// otherwise than it was joined; whole lines compare exactly all the same.
 QStringList SplitCsvLine(QStringView line);
 
 struct CsvContents {

@@ -43,9 +43,10 @@ qint64 Base64FileBytes(qint64 audio_bytes) {
 class Preflight {
  public:
   Preflight(const export_engine::ExportRequest& request, export_engine::TableCache& tables,
-            std::int64_t subscriber_count, export_engine::ExportFrontEnd& front_end, const QuestionRecorder& questions)
+            std::int64_t subscriber_count, export_engine::ExportFrontEnd& front_end, const QuestionRecorder& questions,
+            const Announce& announce)
       : request_(request), tables_(tables), subscriber_count_(subscriber_count), front_end_(front_end),
-        questions_(questions) {}
+        questions_(questions), announce_(announce) {}
 
   Report Run() {
     report_.SetCount(QStringLiteral("subscribers"), subscriber_count_);
@@ -71,6 +72,13 @@ class Preflight {
     report_.Add({kind, alias, file, detail});
   }
 
+  void BeginStage(const QString& stage, std::size_t steps) {
+    front_end_.ShowRunning(false);
+    announce_(stage);
+    front_end_.ShowRunning(true);
+    front_end_.SetProgressRange(static_cast<int>(std::min<std::size_t>(steps, INT32_MAX)));
+  }
+
   void ReplayRows() {
     const std::vector<DataItem> items = export_engine::TickedItems(request_);
     const bool voice_names = std::find(items.begin(), items.end(), DataItem::kVoiceName) != items.end();
@@ -94,7 +102,7 @@ class Preflight {
     const export_engine::RecordTable& subscribers = tables_.subscribers();
     const std::optional<int> stream_path = subscribers.ColumnIndex(u"StreamPath");
     const std::size_t count = subscribers.row_count();
-    front_end_.SetProgressRange(static_cast<int>(std::min<std::size_t>(count, INT32_MAX)));
+    BeginStage(QStringLiteral("Running the export in memory"), count);
     std::map<QString, QStringList> skipped;
     for (std::size_t row = 0; row < count; ++row) {
       carried = false;
@@ -141,7 +149,9 @@ class Preflight {
     int mailbox = 0;
     QString error;
     const bool walked = WalkMessageStore(
-        [this](int mailboxes) { front_end_.SetProgressRange(mailboxes); },
+        [this](int mailboxes) {
+          BeginStage(QStringLiteral("Walking the message store"), static_cast<std::size_t>(std::max(mailboxes, 0)));
+        },
         [&](StoredMailbox&& stored) {
           front_end_.SetProgress(++mailbox);
           bytes_ += kExtractionLogBytesPerMailbox + stored.alias.size();
@@ -170,6 +180,7 @@ class Preflight {
   }
 
   Report Finish() {
+    front_end_.ShowRunning(false);
     const QString folder = export_engine::OutputFolder(request_.output_path);
     const qint64 free = FreeBytesFor(folder);
     report_.SetCount(QStringLiteral("bytes needed"), bytes_);
@@ -189,6 +200,7 @@ class Preflight {
   const std::int64_t subscriber_count_;
   export_engine::ExportFrontEnd& front_end_;
   const QuestionRecorder& questions_;
+  const Announce& announce_;
   Report report_{QStringLiteral("preflight")};
   qint64 bytes_ = 0;
   bool store_fails_ = false;
@@ -210,8 +222,8 @@ qint64 FreeBytesFor(const QString& path) {
 
 Report PreflightExport(const export_engine::ExportRequest& request, export_engine::TableCache& tables,
                        std::int64_t subscriber_count, export_engine::ExportFrontEnd& front_end,
-                       const QuestionRecorder& questions) {
-  return Preflight(request, tables, subscriber_count, front_end, questions).Run();
+                       const QuestionRecorder& questions, const Announce& announce) {
+  return Preflight(request, tables, subscriber_count, front_end, questions, announce).Run();
 }
 
 }  // namespace reconcile

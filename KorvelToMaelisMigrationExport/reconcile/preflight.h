@@ -26,11 +26,13 @@ class QuestionRecorder {
   virtual std::vector<std::pair<QString, bool>> questions() const = 0;
 };
 
-// The bytes an export of `request` would write; the folder's free space is
-// asked of the file system holding it (or its nearest existing parent).
+// Progress goes to `front_end`, and `announce` is told the name of each stage
+// as it begins. The bytes an export of `request` would write are set against
+// the free space of the file system holding its folder (or the folder's
+// nearest existing parent).
 Report PreflightExport(const export_engine::ExportRequest& request, export_engine::TableCache& tables,
                        std::int64_t subscriber_count, export_engine::ExportFrontEnd& front_end,
-                       const QuestionRecorder& questions);
+                       const QuestionRecorder& questions, const Announce& announce);
 
 // The free bytes of the file system holding `path` or its nearest existing
 // parent folder; -1 when none can be asked.

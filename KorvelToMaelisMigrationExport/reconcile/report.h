@@ -5,6 +5,7 @@
 #ifndef KORVEL_EXPORT_RECONCILE_REPORT_H_
 #define KORVEL_EXPORT_RECONCILE_REPORT_H_
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -47,6 +48,9 @@ class Report {
   std::vector<Finding> findings_;
   bool ok_ = false;
 };
+
+// Told the name of each stage of a long check as it begins.
+using Announce = std::function<void(const QString& stage)>;
 
 // Writes `bytes` to `path` whole, under a temporary name renamed into place;
 // false with `error` set when that fails.

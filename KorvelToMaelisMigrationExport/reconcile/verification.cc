@@ -86,8 +86,9 @@ bool IsBookkeeping(const QString& name) {
 class Verification {
  public:
   Verification(const QString& folder, export_engine::TableCache& tables, std::int64_t subscriber_count,
-               export_engine::ExportFrontEnd& front_end)
-      : folder_(folder), tables_(tables), subscriber_count_(subscriber_count), front_end_(front_end) {}
+               export_engine::ExportFrontEnd& front_end, const Announce& announce)
+      : folder_(folder), tables_(tables), subscriber_count_(subscriber_count), front_end_(front_end),
+        announce_(announce) {}
 
   Report Run() {
     for (const char* name : {"subscribers", "csv rows", "rows checked", "skips logged", "voice names checked"}) {
@@ -95,6 +96,7 @@ class Verification {
     }
     report_.SetCount(QStringLiteral("subscribers"), subscriber_count_);
     if (CheckRows()) CheckMessages();
+    front_end_.ShowRunning(false);
     bool ok = true;
     for (const Finding& finding : report_.findings()) ok = ok && IsExplained(finding);
     report_.set_ok(ok);
@@ -104,6 +106,13 @@ class Verification {
  private:
   void Add(const QString& kind, const QString& alias, const QString& file, const QString& detail) {
     report_.Add({kind, alias, file, detail});
+  }
+
+  void BeginStage(const QString& stage, std::size_t steps) {
+    front_end_.ShowRunning(false);
+    announce_(stage);
+    front_end_.ShowRunning(true);
+    front_end_.SetProgressRange(static_cast<int>(std::min<std::size_t>(steps, INT32_MAX)));
   }
 
   // False when the folder holds no export to reconcile.
@@ -128,16 +137,21 @@ class Verification {
       log.emplace();
     }
 
+    // Rows are found by their whole text first, by their first field (the
+    // alias) only when the text differs.
     QHash<QString, qsizetype> row_of_alias;
+    QHash<QString, qsizetype> row_of_text;
     std::vector<bool> accounted(csv->rows.size(), false);
     for (qsizetype i = 0; i < static_cast<qsizetype>(csv->rows.size()); ++i) {
-      const QString alias = SplitCsvLine(csv->rows[static_cast<size_t>(i)]).value(0);
-      if (row_of_alias.contains(alias)) {
+      const QString& row = csv->rows[static_cast<size_t>(i)];
+      const QString alias = SplitCsvLine(row).value(0);
+      if (row_of_text.contains(row) || row_of_alias.contains(alias)) {
         Add(QStringLiteral("duplicate-row"), alias, csv_path, QStringLiteral("line %1 repeats the subscriber").arg(i + 2));
         accounted[static_cast<size_t>(i)] = true;
         continue;
       }
       row_of_alias.insert(alias, i);
+      row_of_text.insert(row, i);
     }
     report_.SetCount(QStringLiteral("csv rows"), static_cast<qint64>(csv->rows.size()));
 
@@ -148,15 +162,20 @@ class Verification {
                           return Status();
                         });
     const std::size_t count = tables_.subscribers().row_count();
-    front_end_.SetProgressRange(static_cast<int>(std::min<std::size_t>(count, INT32_MAX)));
+    BeginStage(QStringLiteral("Comparing the CSV rows and voice names with the directory"), count);
     QSet<QString> named_voice_files;
     for (std::size_t row = 0; row < count; ++row) {
       voice_differences.clear();
       const ReplayedSubscriber now = replay.Replay(row);
       front_end_.SetProgress(static_cast<int>(std::min<std::size_t>(row + 1, INT32_MAX)));
       const QString alias = now.alias.value_or(QString());
-      const auto found = row_of_alias.constFind(alias);
-      const bool in_csv = found != row_of_alias.cend();
+      std::optional<qsizetype> found;
+      if (now.row && row_of_text.contains(*now.row)) {
+        found = row_of_text.value(*now.row);
+      } else if (row_of_alias.contains(alias)) {
+        found = row_of_alias.value(alias);
+      }
+      const bool in_csv = found.has_value();
       if (in_csv) accounted[static_cast<size_t>(*found)] = true;
       if (now.row && in_csv) {
         report_.AddToCount(QStringLiteral("rows checked"), 1);
@@ -245,7 +264,7 @@ class Verification {
     report_.SetCount(QStringLiteral("message files"), files.size());
 
     QHash<QString, OwnerFiles> owners;
-    front_end_.SetProgressRange(static_cast<int>(files.size()));
+    BeginStage(QStringLiteral("Reading the message files"), static_cast<std::size_t>(files.size()));
     int done = 0;
     for (const QString& file : files) {
       front_end_.SetProgress(++done);
@@ -265,7 +284,10 @@ class Verification {
     QString error;
     int mailbox = 0;
     const bool walked = WalkMessageStore(
-        [this](int mailboxes) { front_end_.SetProgressRange(mailboxes); },
+        [this](int mailboxes) {
+          BeginStage(QStringLiteral("Matching the message store's messages with the files"),
+                     static_cast<std::size_t>(std::max(mailboxes, 0)));
+        },
         [&](StoredMailbox&& stored) {
           front_end_.SetProgress(++mailbox);
           MatchMailbox(stored, owners, *log);
@@ -326,6 +348,7 @@ class Verification {
   export_engine::TableCache& tables_;
   const std::int64_t subscriber_count_;
   export_engine::ExportFrontEnd& front_end_;
+  const Announce& announce_;
   Report report_{QStringLiteral("verify")};
 };
 
@@ -334,8 +357,8 @@ class Verification {
 bool IsExplained(const Finding& finding) { return finding.kind == QStringView(kExplained); }
 
 Report VerifyExportFolder(const QString& folder, export_engine::TableCache& tables, std::int64_t subscriber_count,
-                          export_engine::ExportFrontEnd& front_end) {
-  return Verification(folder, tables, subscriber_count, front_end).Run();
+                          export_engine::ExportFrontEnd& front_end, const Announce& announce) {
+  return Verification(folder, tables, subscriber_count, front_end, announce).Run();
 }
 
 }  // namespace reconcile

@@ -16,10 +16,11 @@
 
 namespace reconcile {
 
-// `folder` ends in '/'. Progress goes to `front_end`. The report is ok when
-// every finding is explained.
+// `folder` ends in '/'. Progress goes to `front_end`, and `announce` is told
+// the name of each stage as it begins. The report is ok when every finding is
+// explained.
 Report VerifyExportFolder(const QString& folder, export_engine::TableCache& tables, std::int64_t subscriber_count,
-                          export_engine::ExportFrontEnd& front_end);
+                          export_engine::ExportFrontEnd& front_end, const Announce& announce);
 
 // Whether a finding of this kind leaves the folder accounted for.
 bool IsExplained(const Finding& finding);
