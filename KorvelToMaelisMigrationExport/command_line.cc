@@ -86,7 +86,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parsed.usage_error = QStringLiteral("--headless, --preflight and --verify exclude each other");
     return parsed;
   }
-  if (command_line.report && modes == 0) {
+  if (command_line.report && !command_line.preflight && !command_line.verify) {
     parsed.usage_error = QStringLiteral("--report goes with --preflight or --verify");
     return parsed;
   }

@@ -48,6 +48,19 @@ TEST(CommandLineTest, AnItemsEntryThatFitsNothingIsQuotedAsWritten) {
             "--items: \"%2 and %1\" is neither a position from 1 to 16 nor the label of a data item");
 }
 
+TEST(CommandLineTest, ThePreflightAndVerifyModesStandAlone) {
+  const ParsedCommandLine verify = ParseCommandLine({"--verify", "/out", "--report=/r.json"});
+  ASSERT_TRUE(verify.usage_error.isEmpty()) << verify.usage_error.toStdString();
+  EXPECT_EQ(verify.command_line.verify, "/out");
+  EXPECT_EQ(verify.command_line.report, "/r.json");
+  EXPECT_TRUE(ParseCommandLine({"--preflight", "--output", "/out/", "--report", "/r"}).usage_error.isEmpty());
+  EXPECT_FALSE(ParseCommandLine({"--report", "/r"}).usage_error.isEmpty());
+  EXPECT_FALSE(ParseCommandLine({"--headless", "--report", "/r"}).usage_error.isEmpty());
+  EXPECT_FALSE(ParseCommandLine({"--preflight", "--verify", "/out"}).usage_error.isEmpty());
+  EXPECT_FALSE(ParseCommandLine({"--headless", "--preflight"}).usage_error.isEmpty());
+  EXPECT_FALSE(ParseCommandLine({"--verify"}).usage_error.isEmpty());
+}
+
 TEST(CommandLineTest, OutputNamesAFolderOrTheFile) {
   export_test::TempFolder folder;
   EXPECT_EQ(OutputPathForOption(folder.path()), folder.path() + "/KorvelMigrationOutput.csv");
