@@ -25,17 +25,21 @@ WORK="$(mktemp -d "${TMPDIR:-/tmp}/korvel-verify-bench-XXXXXX")"
 trap 'rm -rf "$WORK"' EXIT
 MET=1
 
-# Runs a command under /usr/bin/time; prints "SECONDS PEAK_KB STATUS".
+# Runs a command under /usr/bin/time; prints "SECONDS PEAK_KB STATUS". A run
+# that fails shows its last lines on stderr.
 timed() {
   local status=0
   /usr/bin/time -f "%e %M" -o "$WORK/time" "$@" >"$WORK/run.out" 2>"$WORK/run.err" || status=$?
-  echo "$(cat "$WORK/time" | tail -n 1) $status"
+  if [ "$status" -ne 0 ]; then tail -n 3 "$WORK/run.err" >&2; fi
+  echo "$(tail -n 1 "$WORK/time") $status"
 }
 
 best_of_three() {
   local best="" line
   for run in 1 2 3; do
     line="$("$@" "$run")"
+    # A failed run is the answer: its status shows.
+    if [ "${line##* }" != 0 ]; then echo "$line"; return; fi
     if [ -z "$best" ] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then best="$line"; fi
   done
   echo "$best"
@@ -58,7 +62,8 @@ verify_rows() {
 echo "Making a sample server with $SUBSCRIBERS subscribers ..."
 "$BIN/korvel-sample" "$WORK/rows" --subscribers "$SUBSCRIBERS" --messages 0 --seed 1 >/dev/null
 sync
-read -r EXPORT_SECONDS EXPORT_KB _ <<< "$(best_of_three export_rows)"
+read -r EXPORT_SECONDS EXPORT_KB EXPORT_STATUS <<< "$(best_of_three export_rows)"
+[ "$EXPORT_STATUS" -eq 0 ] || MET=0
 VOICE_NAMES="$(find "$WORK/rows/out1" -maxdepth 1 -name '*_VOICE_NAME.WAV' | wc -l)"
 read -r VERIFY_SECONDS VERIFY_KB VERIFY_STATUS <<< "$(best_of_three verify_rows)"
 RATIO="$(awk -v v="$VERIFY_SECONDS" -v e="$EXPORT_SECONDS" 'BEGIN { printf "%.2f", v / e }')"
@@ -95,7 +100,8 @@ verify_messages() {
 
 message_server "$WORK/messages" 200 1
 sync
-read -r EXTRACT_SECONDS _ _ <<< "$(best_of_three extract_messages)"
+read -r EXTRACT_SECONDS _ EXTRACT_STATUS <<< "$(best_of_three extract_messages)"
+[ "$EXTRACT_STATUS" -eq 0 ] || MET=0
 read -r VERIFY_SECONDS _ VERIFY_STATUS <<< "$(best_of_three verify_messages)"
 RATIO="$(awk -v v="$VERIFY_SECONDS" -v e="$EXTRACT_SECONDS" 'BEGIN { printf "%.2f", v / e }')"
 echo "messages: 200 of 1 MiB audio"

@@ -12,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
 
 rm -rf "$seeds"
 for target in registry_file language_table message_file combine_audio log_monitor property_value \
-              export_command_line extractor_command_line; do
+              export_command_line extractor_command_line export_folder; do
   mkdir -p "$seeds/${target}_fuzz"
 done
 
@@ -36,6 +36,9 @@ mkdir "$work/out"
 KORVEL_REGISTRY=$server/registry.reg "$bin/TmMsgExtractor" -dir "$work/out" -log "$work/out/MsgExtraction.log" \
   -dom example.com >/dev/null || true
 cp "$work/out/MsgExtraction.log" "$seeds/log_monitor_fuzz/"
+# A few message files and the extraction log as they lie in an export folder.
+find "$work/out" -name '*.msg' | head -n 5 | xargs -r cp -t "$seeds/export_folder_fuzz/"
+cp "$work/out/MsgExtraction.log" "$seeds/export_folder_fuzz/"
 
 # A command line is its words between zero bytes.
 words() { printf '%s\0' "$@"; }

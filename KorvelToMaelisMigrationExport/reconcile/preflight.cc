@@ -35,6 +35,27 @@ constexpr qint64 kExtractionLogBytesPerMessage = 40;
 // The audio in base64, 54 bytes a line of 72 characters and CR LF.
 constexpr qint64 kBase64LineBytes = 54;
 
+// `path` when it is a folder, else its nearest parent that is; empty when none is.
+QString NearestExistingFolder(const QString& path) {
+  QString existing = QFileInfo(path).absoluteFilePath();
+  while (!QFileInfo(existing).isDir()) {
+    const QString parent = QFileInfo(existing).absolutePath();
+    if (parent == existing) return QString();
+    existing = parent;
+  }
+  return existing;
+}
+
+// The free bytes of the file system holding `path` or its nearest existing
+// parent folder; -1 when none can be asked.
+qint64 FreeBytesFor(const QString& path) {
+  const QString existing = NearestExistingFolder(path);
+  if (existing.isEmpty()) return -1;
+  struct statvfs info;
+  if (::statvfs(QFile::encodeName(existing).constData(), &info) != 0) return -1;
+  return static_cast<qint64>(info.f_bavail) * static_cast<qint64>(info.f_frsize);
+}
+
 qint64 Base64FileBytes(qint64 audio_bytes) {
   const qint64 lines = (audio_bytes + kBase64LineBytes - 1) / kBase64LineBytes;
   return (audio_bytes + 2) / 3 * 4 + 2 * lines;
@@ -185,13 +206,19 @@ class Preflight {
     const qint64 free = FreeBytesFor(folder);
     report_.SetCount(QStringLiteral("bytes needed"), bytes_);
     report_.SetCount(QStringLiteral("bytes free"), free);
-    bool fits = free >= 0 && bytes_ <= free;
+    const QString existing = NearestExistingFolder(folder);
+    const bool writable = !existing.isEmpty() && QFileInfo(existing).isWritable();
+    if (!writable) {
+      Add(QStringLiteral("unwritable-folder"), QString(), existing.isEmpty() ? folder : existing,
+          QStringLiteral("the export could not write its files there"));
+    }
+    const bool fits = free >= 0 && bytes_ <= free;
     if (!fits) {
       Add(QStringLiteral("not-enough-space"), QString(), folder,
           free < 0 ? QStringLiteral("the free space of its file system cannot be found")
                    : QStringLiteral("%1 bytes needed, %2 free").arg(bytes_).arg(free));
     }
-    report_.set_ok(fits && !store_fails_);
+    report_.set_ok(writable && fits && !store_fails_);
     return std::move(report_);
   }
 
@@ -207,18 +234,6 @@ class Preflight {
 };
 
 }  // namespace
-
-qint64 FreeBytesFor(const QString& path) {
-  QString existing = QFileInfo(path).absoluteFilePath();
-  while (!QFileInfo(existing).isDir()) {
-    const QString parent = QFileInfo(existing).absolutePath();
-    if (parent == existing) return -1;
-    existing = parent;
-  }
-  struct statvfs info;
-  if (::statvfs(QFile::encodeName(existing).constData(), &info) != 0) return -1;
-  return static_cast<qint64>(info.f_bavail) * static_cast<qint64>(info.f_frsize);
-}
 
 Report PreflightExport(const export_engine::ExportRequest& request, export_engine::TableCache& tables,
                        std::int64_t subscriber_count, export_engine::ExportFrontEnd& front_end,

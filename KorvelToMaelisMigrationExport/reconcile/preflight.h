@@ -34,10 +34,6 @@ Report PreflightExport(const export_engine::ExportRequest& request, export_engin
                        std::int64_t subscriber_count, export_engine::ExportFrontEnd& front_end,
                        const QuestionRecorder& questions, const Announce& announce);
 
-// The free bytes of the file system holding `path` or its nearest existing
-// parent folder; -1 when none can be asked.
-qint64 FreeBytesFor(const QString& path);
-
 }  // namespace reconcile
 
 #endif  // KORVEL_EXPORT_RECONCILE_PREFLIGHT_H_

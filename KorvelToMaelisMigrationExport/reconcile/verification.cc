@@ -47,7 +47,7 @@ ssize_t ReadFully(int fd, char* data, size_t size) {
 // otherwise what differs.
 QString CompareWithRecording(int recording, const QString& path) {
   const int copy = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (copy < 0) return QStringLiteral("missing");
+  if (copy < 0) return errno == ENOENT ? QStringLiteral("missing") : QStringLiteral("cannot be opened");
   QByteArray expected(kCompareBytes, Qt::Uninitialized);
   QByteArray found(kCompareBytes, Qt::Uninitialized);
   qint64 offset = 0;
