@@ -1,8 +1,7 @@
 // The message store read as the extractor reads it: the subscribers in store
 // order, each one's new and then saved voice messages, each message's audio
 // joined by the extractor's own code and reduced to a digest. Nothing is
-// written but the joined audio of one message at a time, in an unnamed
-// temporary file.
+// written.
 #ifndef KORVEL_EXPORT_RECONCILE_MESSAGE_STORE_WALK_H_
 #define KORVEL_EXPORT_RECONCILE_MESSAGE_STORE_WALK_H_
 
