@@ -148,6 +148,7 @@ QString UsageText(const QString& program_name) {
       "\n"
       "Options:\n"
       "  --output PATH        the CSV file, or a folder to put KorvelMigrationOutput.csv in\n"
+      "                       (a folder named with a trailing '/' is made when missing)\n"
       "  --items LIST         data items to export, by position (1-16) or label,\n"
       "                       separated by commas (default: all)\n"
       "  --include-messages   export voice messages as well\n"
