@@ -12,7 +12,11 @@
 # rounds. The export lowers its own priority by 5 steps, so the floor runs
 # under `nice -n 5` too. Targets, on the median round: within 2 times the
 # floor, peak memory under 250 MB.
-# Exits 1 when a target is missed. Not part of ./test: it writes some 700 MB.
+# Every round's copies stay until the end: a file system that has just
+# deleted tens of thousands of files searches past their inodes for a while
+# when it makes new ones, which would burden whichever program runs next.
+# Exits 1 when a target is missed. Not part of ./test: it writes some 700 MB
+# a round.
 #
 #   bench/export_scale.sh [SUBSCRIBERS]        RUNS=N in the environment
 set -euo pipefail
@@ -55,9 +59,8 @@ for run in $(seq 1 "$RUNS"); do
   measure nice -n 5 sqlite3 -readonly "$DB" <"$(dirname "$0")/export_floor.sql" >"$WORK/floor.csv"
   SQL_WALL="$WALL" SQL_CPU="$CPU" SQL_KB="$PEAK_KB"
   FLOOR_ROWS=$(($(wc -l <"$WORK/floor.csv") - 1))
-  measure nice -n 5 cp -r "$STREAMS" "$WORK/stream-copy"
+  measure nice -n 5 cp -r "$STREAMS" "$WORK/stream-copy$run"
   COPY_WALL="$WALL" COPY_CPU="$CPU" COPY_KB="$PEAK_KB"
-  rm -rf "$WORK/stream-copy" "$WORK/floor.csv"
 
   OUT="$WORK/export$run"
   mkdir "$OUT"
@@ -70,7 +73,6 @@ for run in $(seq 1 "$RUNS"); do
   EXPORT_WALL="$WALL" EXPORT_CPU="$CPU" EXPORT_KB="$PEAK_KB"
   EXPORT_ROWS=$(($(iconv -f UTF-16LE -t UTF-8 "$OUT/KorvelMigrationOutput.csv" | wc -l) - 1))
   VOICE_NAMES="$(find "$OUT" -maxdepth 1 -name '*_VOICE_NAME.WAV' | wc -l)"
-  rm -rf "$OUT"
 
   awk -v run="$run" -v sw="$SQL_WALL" -v cw="$COPY_WALL" -v sk="$SQL_KB" -v ck="$COPY_KB" \
       -v sc="$SQL_CPU" -v cc="$COPY_CPU" -v ec="$EXPORT_CPU" \
