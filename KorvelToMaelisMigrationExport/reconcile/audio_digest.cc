@@ -44,8 +44,19 @@ class Base64Stream {
 
   // False once a character is no base64 or text follows the padding.
   bool Add(const char* text, qsizetype size) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     for (qsizetype i = 0; i < size; ++i) {
-      const unsigned char value = kBase64.value[static_cast<unsigned char>(text[i])];
+      // Whole groups of four digits, the bulk of a message, go at once.
+      while (digits_ == 0 && pads_ == 0 && i + 4 <= size) {
+        const unsigned char a = kBase64.value[bytes[i]], b = kBase64.value[bytes[i + 1]],
+                            c = kBase64.value[bytes[i + 2]], d = kBase64.value[bytes[i + 3]];
+        if ((a | b | c | d) >= 64) break;
+        group_ = quint32{a} << 18 | quint32{b} << 12 | quint32{c} << 6 | d;
+        Emit(3);
+        i += 4;
+      }
+      if (i == size) break;
+      const unsigned char value = kBase64.value[bytes[i]];
       if (value < 64) {
         if (pads_ > 0) return false;
         group_ = group_ << 6 | value;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <future>
+#include <optional>
 #include <vector>
 
 #include <QDir>
@@ -76,6 +78,23 @@ QString CompareWithRecording(int recording, const QString& path) {
   }
   ::close(copy);
   return difference;
+}
+
+struct ReadFile {
+  QString file;
+  std::optional<QString> owner;  // none for a name that is no message file's
+  MessageFileAudio audio;
+};
+
+std::vector<ReadFile> ReadMessageFiles(const QString& folder, const QStringList& files) {
+  std::vector<ReadFile> read;
+  read.reserve(static_cast<size_t>(files.size()));
+  for (const QString& file : files) {
+    ReadFile entry{file, MessageFileOwner(file), {}};
+    if (entry.owner) entry.audio = ReadMessageFileAudio(folder + file);
+    read.push_back(std::move(entry));
+  }
+  return read;
 }
 
 bool IsBookkeeping(const QString& name) {
@@ -263,40 +282,38 @@ class Verification {
     }
     report_.SetCount(QStringLiteral("message files"), files.size());
 
-    QHash<QString, OwnerFiles> owners;
-    BeginStage(QStringLiteral("Reading the message files"), static_cast<std::size_t>(files.size()));
-    int done = 0;
-    for (const QString& file : files) {
-      front_end_.SetProgress(++done);
-      const std::optional<QString> owner = MessageFileOwner(file);
-      if (!owner) {
-        Add(QStringLiteral("extra-message"), QString(), file, QStringLiteral("not named as a message file"));
-        continue;
-      }
-      const MessageFileAudio audio = ReadMessageFileAudio(folder_ + file);
-      if (!audio.damage.isEmpty()) {
-        Add(QStringLiteral("damaged-message"), *owner, file, audio.damage);
-        continue;
-      }
-      owners[*owner].by_digest[audio.digest] << file;
-    }
-
+    // The files are read on a thread of their own while the store is walked:
+    // both are mostly reading and digesting audio, and the matching needs both.
+    std::future<std::vector<ReadFile>> reading =
+        std::async(std::launch::async, [folder = folder_, files] { return ReadMessageFiles(folder, files); });
+    std::vector<StoredMailbox> mailboxes;
     QString error;
-    int mailbox = 0;
     const bool walked = WalkMessageStore(
-        [this](int mailboxes) {
-          BeginStage(QStringLiteral("Matching the message store's messages with the files"),
-                     static_cast<std::size_t>(std::max(mailboxes, 0)));
+        [this](int count) {
+          BeginStage(QStringLiteral("Reading the message store and the message files"),
+                     static_cast<std::size_t>(std::max(count, 0)));
         },
         [&](StoredMailbox&& stored) {
-          front_end_.SetProgress(++mailbox);
-          MatchMailbox(stored, owners, *log);
+          mailboxes.push_back(std::move(stored));
+          front_end_.SetProgress(static_cast<int>(mailboxes.size()));
         },
         &error);
+
+    QHash<QString, OwnerFiles> owners;
+    for (const ReadFile& read : reading.get()) {
+      if (!read.owner) {
+        Add(QStringLiteral("extra-message"), QString(), read.file, QStringLiteral("not named as a message file"));
+      } else if (!read.audio.damage.isEmpty()) {
+        Add(QStringLiteral("damaged-message"), *read.owner, read.file, read.audio.damage);
+      } else {
+        owners[*read.owner].by_digest[read.audio.digest] << read.file;
+      }
+    }
     if (!walked) {
       Add(QStringLiteral("unreadable-store"), QString(), QString(), error);
       return;
     }
+    for (const StoredMailbox& stored : mailboxes) MatchMailbox(stored, owners, *log);
     for (auto owner = owners.cbegin(); owner != owners.cend(); ++owner) {
       for (auto left = owner->by_digest.cbegin(); left != owner->by_digest.cend(); ++left) {
         const bool duplicate = owner->matched.contains(left.key());
