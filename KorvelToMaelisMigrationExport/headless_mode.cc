@@ -11,10 +11,14 @@
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
 #include "KorvelToMaelisMigrationExport/shell/directory_select.h"
 #include "KorvelToMaelisMigrationExport/startup.h"
+#include "platform/interrupt/interrupt.h"
 
 namespace export_program {
 
 int RunHeadless(const CommandLine& command_line) {
+  // A stop signal ends the run between two subscribers, with its files in
+  // order and a last log line, instead of killing it mid-write.
+  interrupt::InstallHandlers();
   HeadlessFrontEnd front_end(stderr, {command_line.overwrite, command_line.accept_account},
                              ::isatty(STDERR_FILENO) == 1);
 
@@ -50,6 +54,12 @@ int RunHeadless(const CommandLine& command_line) {
 
   export_engine::ExportEnvironment environment{session.tables, ThisProgram(), session.subscriber_count};
   const export_engine::RunResult result = export_engine::RunExport(request, environment, front_end);
+  if (result.folder_in_use) return kExitStartupEnded;
+  if (result.interrupted_by != 0) {
+    std::fprintf(stderr, "%s: interrupted by %s; the export log %s says how far the run got\n", kProgramName,
+                 interrupt::SignalName(result.interrupted_by).c_str(), result.log_path.toLocal8Bit().constData());
+    return interrupt::ExitStatusFor(result.interrupted_by);
+  }
   if (!result.reached_end) return kExitRunEnded;
 
   std::printf("csv: %s\nlog: %s\n", result.csv_path.toLocal8Bit().constData(),

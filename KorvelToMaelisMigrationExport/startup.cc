@@ -38,6 +38,17 @@ void Notify(export_engine::ExportFrontEnd& front_end, int text_id) {
   Notify(front_end, text_id, myLoadResString(text_id));
 }
 
+// Why the registry file cannot be read, naming the file and line; empty when
+// it can (a missing file is an empty registry). Unread, the file would pass
+// for a server without any values.
+QString RegistryFileProblem() {
+  HKEY root = nullptr;
+  const LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"", 0, KEY_READ, &root);
+  if (status == ERROR_SUCCESS) RegCloseKey(root);
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return QString();
+  return QString::fromLocal8Bit(RegistryLastError().c_str());
+}
+
 // What a console shows under the version notice: the version found, and
 // where it came from, since a missing registry file reads as version 0.
 QString VersionFailureDetail(const shell::ServerVersion& found) {
@@ -68,6 +79,8 @@ class Startup {
       case shell::SingleCopyLock::Result::kFailed:
         return UnexpectedFailure(session_->single_copy.failure());
     }
+
+    if (const QString problem = RegistryFileProblem(); !problem.isEmpty()) return UnexpectedFailure(problem);
 
     // A priority that stays as it was slows nobody down but the server.
     monitor::LowerOwnPriorityBelowNormal();

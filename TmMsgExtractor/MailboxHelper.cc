@@ -13,6 +13,7 @@
 #include "TmMsgExtractor/diagnostics/variant.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/stream.h"
+#include "platform/interrupt/interrupt.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ enum MessageProperty {
   kSenderEmailAddress,
   kImportance,
   kSensitivity,
+  kMessageId,
 };
 
 // Values of QOP_SENDER_ADDRESS_TYPE that give an unknown sender's address a
@@ -118,8 +120,12 @@ HRESULT FindSamples(IStream* spStreamSource, ULONGLONG ullSize, ULONGLONG* pullS
 }  // namespace
 
 CMailboxHelper::CMailboxHelper(const CBstr& ownerAlias, const CBstr& outputFolder, const CBstr& smtpDomain,
-                               LONG lRead)
-    : m_strOwnerAlias(ownerAlias), m_strOutputFolder(outputFolder), m_strSmtpDomain(smtpDomain), m_lRead(lRead) {}
+                               LONG lRead, CExtractionRecord* record)
+    : m_strOwnerAlias(ownerAlias),
+      m_strOutputFolder(outputFolder),
+      m_strSmtpDomain(smtpDomain),
+      m_lRead(lRead),
+      m_pRecord(record) {}
 
 HRESULT CMailboxHelper::Extract(IQoZadIterator* pMsgIterator) {
   HRESULT hr = S_OK;
@@ -149,6 +155,7 @@ HRESULT CMailboxHelper::Extract(IQoZadIterator* pMsgIterator) {
       } else {
         hrMsg = ProcessOneMsg(spZadMsg.Get());
       }
+      if (interrupt::PendingSignal() != 0) return hr = E_ABORT;
       if (FAILED(hrMsg)) {
         TraceFailedCall(L"ProcessOneMsg()", hrMsg);
         g_ExtractorState.errorsEncountered = true;
@@ -173,18 +180,25 @@ HRESULT CMailboxHelper::ProcessOneMsg(IQoZadMessage* pZadMsg) {
   HRESULT hr = S_OK;
   CMethodTrace trace(L"CMailboxHelper::ProcessOneMsg()", hr);
   try {
-    CMimeHelper oMimeHelper;
-    if (FAILED(hr = oMimeHelper.Initialize(m_strOutputFolder, m_strOwnerAlias))) {
-      TraceFailedCall(L"oMimeHelper.Initialize()", hr);
-      return hr;
-    }
     CPropertyRequest properties({QOP_DELIVERY_TIME, QOP_HAS_UNKNOWN_SENDER, QOP_SENDER_ADDRESS_TYPE,
-                                 QOP_SENDER_EMAIL_ADDRESS, QOP_IMPORTANCE, QOP_SENSITIVITY});
+                                 QOP_SENDER_EMAIL_ADDRESS, QOP_IMPORTANCE, QOP_SENSITIVITY, QOP_MESSAGE_ID});
     if (FAILED(hr = pZadMsg->GetMany(properties.Tags(), properties.ReceiveValues()))) {
       TraceFailedCall(L"spMailUserPropMagr->GetMany()", hr);
       return hr;
     }
     if (FAILED(hr = properties.CheckValues())) return hr;
+    // Without its id a message is written every time; it cannot be skipped.
+    const VARIANT& varMessageId = properties.Value(kMessageId);
+    const bool bHasId = varMessageId.vt == VT_I4;
+    if (bHasId && m_pRecord != nullptr && m_pRecord->IsExtracted(varMessageId.lVal)) {
+      ++g_ExtractorState.messagesSkipped;
+      return hr;
+    }
+    CMimeHelper oMimeHelper;
+    if (FAILED(hr = oMimeHelper.Initialize(m_strOutputFolder, m_strOwnerAlias))) {
+      TraceFailedCall(L"oMimeHelper.Initialize()", hr);
+      return hr;
+    }
 
     CBstr strSender;
     if (FAILED(hr = GetSender(pZadMsg, properties, strSender))) return hr;
@@ -211,6 +225,13 @@ HRESULT CMailboxHelper::ProcessOneMsg(IQoZadMessage* pZadMsg) {
     if (FAILED(hr = oMimeHelper.Finish())) {
       TraceFailedCall(L"oMimeHelper.Finish()", hr);
       return hr;
+    }
+    // Recorded before it is in place: a run stopped in between finds no file
+    // under the recorded name and writes the message again.
+    if (bHasId && m_pRecord != nullptr &&
+        !m_pRecord->Add(varMessageId.lVal, oMimeHelper.FileName(), oMimeHelper.Size())) {
+      g_TraceLog.Trace(LOG_LEVEL_ERROR, L"Failed to record %s as extracted GetLastError():%X",
+                       oMimeHelper.Path().c_str(), errno);
     }
     if (FAILED(hr = oMimeHelper.Commit())) {
       TraceFailedCall(L"oMimeHelper.Commit()", hr);

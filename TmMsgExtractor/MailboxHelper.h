@@ -8,6 +8,7 @@
 #define KORVEL_TMMSGEXTRACTOR_MAILBOXHELPER_H_
 
 #include "TmMsgExtractor/CombinedAudio.h"
+#include "TmMsgExtractor/ExtractionRecord.h"
 #include "TmMsgExtractor/diagnostics/bstr.h"
 #include "korvel/zad/zad.h"
 #include "platform/com/hresult.h"
@@ -21,13 +22,17 @@ class CMailboxHelper {
  public:
   // `lRead` is 0 for the new messages, 1 for the saved ones. The alias and
   // the domain may be empty.
-  CMailboxHelper(const CBstr& ownerAlias, const CBstr& outputFolder, const CBstr& smtpDomain, LONG lRead);
+  // `record` (may be null) has the messages earlier runs wrote, which are
+  // skipped, and gets every message committed.
+  CMailboxHelper(const CBstr& ownerAlias, const CBstr& outputFolder, const CBstr& smtpDomain, LONG lRead,
+                 CExtractionRecord* record = nullptr);
   CMailboxHelper(const CMailboxHelper&) = delete;
   CMailboxHelper& operator=(const CMailboxHelper&) = delete;
 
-  // Every message of the list; fails only when the list itself does.
+  // Every message of the list; fails only when the list itself does, or
+  // with E_ABORT when a stop signal ends it.
   HRESULT Extract(IQoZadIterator* pMsgIterator);
-  // One message into one committed file.
+  // One message into one committed file, unless an earlier run wrote it.
   HRESULT ProcessOneMsg(IQoZadMessage* pZadMsg);
   // Joins the attachments into one WAVE file in `audio`, which must be
   // empty: the first attachment whole, the samples of every further one
@@ -53,6 +58,7 @@ class CMailboxHelper {
   CBstr m_strOutputFolder;
   CBstr m_strSmtpDomain;
   LONG m_lRead;
+  CExtractionRecord* m_pRecord;
 };
 
 #endif  // KORVEL_TMMSGEXTRACTOR_MAILBOXHELPER_H_

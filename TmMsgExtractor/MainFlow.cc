@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "TmMsgExtractor/CommandLine.h"
@@ -14,14 +15,42 @@
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/trace_log.h"
 #include "platform/com/runtime.h"
+#include "platform/files/folder_lock.h"
+#include "platform/files/output_file.h"
+#include "platform/interrupt/interrupt.h"
 
 namespace {
 
 constexpr const wchar_t* kUsage =
     L"No output folder specified.\nExample: TmMsgExtractor -dir c:\\data\\KorvelMsgs -domain example.com";
 
+CBstr WithoutTrailingSeparator(const CBstr& folder) {
+  if (folder.IsEmpty()) return folder;
+  const wchar_t last = folder.c_str()[folder.Length() - 1];
+  return last == L'\\' || last == L'/' ? folder.Left(folder.Length() - 1) : folder;
+}
+
+bool IsFolder(const CBstr& folder) {
+  struct stat status {};
+  return stat(ToSystemText(folder.c_str()).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// One writer per output folder. Taken before anything is written, the log
+// included: a second extractor would otherwise write into the first one's
+// log, which the export program follows. A folder that is not there is left
+// to the checks below.
+void LockOutputFolder(const std::vector<CBstr>& arguments, files::FolderLock& folderLock) {
+  const CBstr folder = WithoutTrailingSeparator(ReadSwitches(arguments, [](const CBstr&) {}).folder);
+  if (folder.IsEmpty() || !IsFolder(folder)) return;
+  if (folderLock.Acquire(ToSystemText(folder.c_str())) == files::FolderLock::Result::kHeldElsewhere) {
+    ConsolePrint(L"Output folder %s is in use by another export or message extraction\n", folder.c_str());
+    g_ExtractorState.exitCode = -1;
+    throw E_FAIL;
+  }
+}
+
 // Steps that end the run throw an HRESULT, caught by RunExtractor.
-void ExtractMessages(int argc, const char* const argv[]) {
+void ExtractMessages(int argc, const char* const argv[], files::FolderLock& folderLock) {
   HRESULT hr = g_TraceLog.Initialize(nullptr, L"MsgExtractor", nullptr);
   if (FAILED(hr)) {
     ConsolePrint(L"Failed to Initialized LogManager, 0x%08X\n", hr);
@@ -31,6 +60,7 @@ void ExtractMessages(int argc, const char* const argv[]) {
 
   std::vector<CBstr> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(FromSystemText(argv[i]));
+  LockOutputFolder(arguments, folderLock);
   ExtractorSettings settings = ReadSwitches(arguments, [](const CBstr& path) {
     if (FAILED(g_TraceLog.OpenLogFile(path.c_str()))) {
       g_ExtractorState.exitCode = -3;
@@ -48,8 +78,7 @@ void ExtractMessages(int argc, const char* const argv[]) {
   }
   if (domain.IsEmpty()) g_TraceLog.LogMessage(LOG_LEVEL_INFO, L"No SMTP domain specified");
 
-  const wchar_t last = folder.c_str()[folder.Length() - 1];
-  if (last == L'\\' || last == L'/') folder = folder.Left(folder.Length() - 1);
+  folder = WithoutTrailingSeparator(folder);
 
   struct stat status {};
   if (stat(ToSystemText(folder.c_str()).c_str(), &status) != 0) {
@@ -62,9 +91,20 @@ void ExtractMessages(int argc, const char* const argv[]) {
   }
   g_TraceLog.LogMessageFormat(LOG_LEVEL_INFO, L"Output Directory set to %s, SMTP domain is set to %s",
                               folder.c_str(), domain.c_str());
+  // What a killed run left half written.
+  files::RemoveLeftoverPartials(ToSystemText(folder.c_str()),
+                                [](std::string_view name) { return name.ends_with(".msg"); });
 
   auto pautoMsgHelper = std::make_unique<CMsgHelper>(folder, domain);
   hr = pautoMsgHelper->Run();
+  if (const int stop = interrupt::PendingSignal(); stop != 0) {
+    g_TraceLog.LogMessageFormat(LOG_LEVEL_ERROR,
+                                L"Message extraction interrupted by %s: run it again into this folder to extract the "
+                                L"remaining messages",
+                                FromSystemText(interrupt::SignalName(stop)).c_str());
+    g_ExtractorState.exitCode = interrupt::ExitStatusFor(stop);
+    throw E_ABORT;
+  }
   if (FAILED(hr)) {
     TraceFailedCall(L"pautoMsgHelper->Run()", hr);
     g_TraceLog.LogMessage(LOG_LEVEL_ERROR, L"Failed extracting messages, See logs for details");
@@ -90,8 +130,12 @@ int RunExtractor(int argc, const char* const argv[]) {
     return -1;
   }
   ConsolePrint(L"Initialized COM\n");
+  // A stop signal ends the run after the message being written, which is
+  // removed unfinished; the log still gets its closing line.
+  interrupt::InstallHandlers();
+  files::FolderLock folderLock;
   try {
-    ExtractMessages(argc, argv);
+    ExtractMessages(argc, argv, folderLock);
   } catch (HRESULT) {
     if (g_ExtractorState.exitCode == 0) g_ExtractorState.exitCode = -1;
   } catch (...) {

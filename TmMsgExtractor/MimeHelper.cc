@@ -16,6 +16,7 @@
 #include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/trace_log.h"
 #include "platform/com/guid.h"
+#include "platform/interrupt/interrupt.h"
 
 namespace {
 
@@ -182,6 +183,7 @@ HRESULT CMimeHelper::WriteAudioStream(CCombinedAudio& audio) {
         *out++ = '\n';
       }
       if (FAILED(hr = WriteBytes(output.get(), static_cast<size_t>(out - output.get())))) return hr;
+      if (interrupt::PendingSignal() != 0) return hr = E_ABORT;
       if (lastBlock) break;
     }
   } catch (...) {

@@ -6,9 +6,11 @@
 #include "TmMsgExtractor/MailboxHelper.h"
 #include "TmMsgExtractor/PropertyRequest.h"
 #include "TmMsgExtractor/diagnostics/method_trace.h"
+#include "TmMsgExtractor/diagnostics/system_text.h"
 #include "TmMsgExtractor/diagnostics/trace_log.h"
 #include "TmMsgExtractor/diagnostics/variant.h"
 #include "platform/com/runtime.h"
+#include "platform/interrupt/interrupt.h"
 
 namespace {
 
@@ -23,6 +25,12 @@ HRESULT CMsgHelper::Run() {
   HRESULT hr = S_OK;
   CMethodTrace trace(L"CMsgHelper::Run()", hr);
   try {
+    if (const int error = m_record.Open(ToSystemText(m_strOutputFolder.c_str())); error != 0) {
+      g_TraceLog.LogMessageFormat(LOG_LEVEL_ERROR,
+                                  L"Cannot keep the record of extracted messages in %s (error %d): a later run into "
+                                  L"this folder will write every message again",
+                                  m_strOutputFolder.c_str(), error);
+    }
     g_TraceLog.LogMessage(LOG_LEVEL_INFO, L"Connecting to Zad...");
     if (FAILED(hr = GetZadSession())) {
       TraceFailedCall(L"GetZadSession()", hr);
@@ -65,6 +73,9 @@ HRESULT CMsgHelper::Run() {
         }
         hrUser = ProcessOneMailUser(spZadMailUser.Get());
       }
+      // Stopped part way, the subscriber has not failed: a later run
+      // finishes it.
+      if (interrupt::PendingSignal() != 0) return hr = E_ABORT;
       if (FAILED(hrUser)) {
         TraceFailedCall(L"ProcessOneMailUser()", hrUser);
         g_TraceLog.LogMessageFormat(LOG_LEVEL_ERROR, L"Errors encountered while extracting messages for subscriber %s",
@@ -78,6 +89,10 @@ HRESULT CMsgHelper::Run() {
       }
     }
     hr = S_OK;
+    if (g_ExtractorState.messagesSkipped > 0) {
+      g_TraceLog.LogMessageFormat(LOG_LEVEL_INFO, L"%d Messages skipped: an earlier run into this folder extracted them",
+                                  g_ExtractorState.messagesSkipped);
+    }
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);
   }
@@ -110,6 +125,8 @@ HRESULT CMsgHelper::GetZadSession() {
     if (FAILED(hr = m_spZadSession->Logon())) {
       TraceFailedCall(L"m_spZadSession->Logon()", hr);
       g_TraceLog.LogMessageFormat(LOG_LEVEL_ERROR, L"Failed Loging in to ZAD 0x%08X", hr);
+      const std::string reason = korvel::zad::LastLogonFailure();
+      if (!reason.empty()) g_TraceLog.LogMessage(LOG_LEVEL_ERROR, FromSystemText(reason).c_str());
       return hr;
     }
   } catch (...) {
@@ -164,7 +181,9 @@ HRESULT CMsgHelper::ProcessOneMailUser(IQoZadMailUser* pZadMailUser) {
       hr = E_FAIL;
       return hr;
     }
-    const CBstr strAlias(varAlias.bstrVal);
+    // Whole, with any U+0000 in it: the file name check must see what the
+    // store holds, not the part before the first U+0000.
+    const CBstr strAlias(std::wstring_view(varAlias.bstrVal, SysStringLen(varAlias.bstrVal)));
     g_TraceLog.LogMessageFormat(LOG_LEVEL_INFO, L"Mailuser Alias %s ...", strAlias.c_str());
 
     ComPtr<IQoZadFolder> spZadInbox;
@@ -184,7 +203,8 @@ HRESULT CMsgHelper::ProcessOneMailUser(IQoZadMailUser* pZadMailUser) {
       return hr;
     }
     {
-      auto spMailBoxHelper = std::make_unique<CMailboxHelper>(strAlias, m_strOutputFolder, m_strSmtpDomain, 0);
+      auto spMailBoxHelper =
+          std::make_unique<CMailboxHelper>(strAlias, m_strOutputFolder, m_strSmtpDomain, 0, &m_record);
       if (FAILED(hr = spMailBoxHelper->Extract(spZadMessages.Get()))) {
         TraceFailedCall(L"spMailBoxHelper->Extract()", hr);
         return hr;
@@ -200,7 +220,8 @@ HRESULT CMsgHelper::ProcessOneMailUser(IQoZadMailUser* pZadMailUser) {
       return hr;
     }
     {
-      auto spMailBoxHelper = std::make_unique<CMailboxHelper>(strAlias, m_strOutputFolder, m_strSmtpDomain, 1);
+      auto spMailBoxHelper =
+          std::make_unique<CMailboxHelper>(strAlias, m_strOutputFolder, m_strSmtpDomain, 1, &m_record);
       if (FAILED(hr = spMailBoxHelper->Extract(spZadMessages.Get()))) {
         TraceFailedCall(L"spMailBoxHelper->Extract()", hr);
       }

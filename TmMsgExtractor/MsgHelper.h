@@ -3,6 +3,7 @@
 #ifndef KORVEL_TMMSGEXTRACTOR_MSGHELPER_H_
 #define KORVEL_TMMSGEXTRACTOR_MSGHELPER_H_
 
+#include "TmMsgExtractor/ExtractionRecord.h"
 #include "TmMsgExtractor/diagnostics/bstr.h"
 #include "korvel/zad/zad.h"
 #include "platform/com/com_ptr.h"
@@ -15,8 +16,10 @@ class CMsgHelper {
   CMsgHelper(const CMsgHelper&) = delete;
   CMsgHelper& operator=(const CMsgHelper&) = delete;
 
-  // Logs in and walks every subscriber. A failure ends the program with an
-  // error; a failed log-in or subscriber list also sets the exit code -2. A
+  // Logs in and walks every subscriber, skipping the messages an earlier run
+  // into the folder wrote (see CExtractionRecord). A failure ends the program
+  // with an error; a failed log-in or subscriber list also sets the exit code
+  // -2; a stop signal ends the walk with E_ABORT. A
   // subscriber whose messages could not all be walked sets the
   // errors-encountered flag, so the run never reports success after leaving
   // messages behind.
@@ -36,6 +39,7 @@ class CMsgHelper {
   ComPtr<IQoZadSession> m_spZadSession;
   CBstr m_strOutputFolder;
   CBstr m_strSmtpDomain;
+  CExtractionRecord m_record;
 };
 
 #endif  // KORVEL_TMMSGEXTRACTOR_MSGHELPER_H_

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -54,6 +55,9 @@ Status DirectoryDatabase::Open(const QString& connect_string) {
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name_);
     // An empty name would give a fresh in-memory database instead of a failure.
     if (path.isEmpty()) return DatabaseFailure(QStringLiteral("The connect string names no database file"));
+    // A pipe or a device would hang the open or be read as garbage.
+    const QFileInfo file(path);
+    if (file.exists() && !file.isFile()) return DatabaseFailure(path + QStringLiteral(" is not a regular file"));
     db_.setDatabaseName(path);
     db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     groups_reads_ = true;

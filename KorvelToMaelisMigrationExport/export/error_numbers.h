@@ -10,6 +10,7 @@ namespace export_engine::error_number {
 
 // Runtime errors.
 inline constexpr qint32 kTypeMismatch = 13;
+inline constexpr qint32 kUserInterrupt = 18;
 inline constexpr qint32 kBadFileNameOrNumber = 52;
 inline constexpr qint32 kFileNotFound = 53;
 inline constexpr qint32 kDiskFull = 61;

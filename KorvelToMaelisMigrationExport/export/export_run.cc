@@ -6,17 +6,22 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 
 #include "KorvelToMaelisMigrationExport/export/csv_file.h"
 #include "KorvelToMaelisMigrationExport/export/data_items.h"
+#include "KorvelToMaelisMigrationExport/export/error_numbers.h"
 #include "KorvelToMaelisMigrationExport/export/file_operations.h"
 #include "KorvelToMaelisMigrationExport/export/message_extraction_launch.h"
 #include "KorvelToMaelisMigrationExport/export/output_paths.h"
 #include "KorvelToMaelisMigrationExport/export/subscriber_rows.h"
 #include "KorvelToMaelisMigrationExport/export/voice_names.h"
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
+#include "platform/files/folder_lock.h"
+#include "platform/files/output_file.h"
+#include "platform/interrupt/interrupt.h"
 
 namespace export_engine {
 namespace {
@@ -30,6 +35,7 @@ constexpr int kOutputComplete = 39;
 constexpr int kErrorsEncountered = 1;
 constexpr int kViewExtractionLog = 131;
 constexpr int kViewCsvFile = 132;
+constexpr int kOutputFolderInUse = 141;
 
 constexpr char16_t kServerKey[] = u"Software\\Halvern\\Trellium\\1.0";
 constexpr char16_t kRootPathValue[] = u"Root Path";
@@ -63,6 +69,56 @@ void OfferProducedFiles(const ExportRequest& request, const RunResult& result, E
     front_end.OpenProducedFile(result.extraction_log_path);
   }
   if (Ask(front_end, kViewCsvFile, PromptButtons::kYesNo)) front_end.OpenProducedFile(result.csv_path);
+}
+
+// The server's root folder must be there for the voice names below it to be
+// found; without it every one would be missing without a word.
+Status CheckRootPath(const QString& root_path) {
+  const QString value = QStringLiteral("HKEY_LOCAL_MACHINE\\") + QString::fromUtf16(kServerKey) +
+                        QStringLiteral(" \"") + QString::fromUtf16(kRootPathValue) + QLatin1Char('"');
+  if (root_path.isEmpty()) {
+    return Status::Failure(QStringLiteral("The registry value %1 is missing: no voice name below it can be found")
+                               .arg(value),
+                           QString::fromLatin1(kProgramSource), error_number::kPathNotFound);
+  }
+  if (!QFileInfo(root_path).isDir()) {
+    return Status::Failure(
+        QStringLiteral("The registry value %1 names %2, which is not a folder: no voice name below it can be found")
+            .arg(value, root_path),
+        QString::fromLatin1(kProgramSource), error_number::kPathNotFound);
+  }
+  return Status();
+}
+
+// Removes what a killed run left under the temporary names of this run's
+// files: the CSV file's and the voice names'.
+void RemoveLeftoverPartials(const QString& output_folder, const QString& csv_name) {
+  const std::string csv = QFile::encodeName(csv_name).toStdString();
+  const std::string voice_name = QString::fromUtf16(kVoiceNameSuffix).toStdString();
+  files::RemoveLeftoverPartials(QFile::encodeName(output_folder).toStdString(), [&](std::string_view name) {
+    return name == csv || name.ends_with(voice_name);
+  });
+}
+
+// Whether a stop signal has come; if so, the log's last line says so.
+bool StopRequested(ExportLog& log, RunResult& result) {
+  const int signal = interrupt::PendingSignal();
+  if (signal == 0) return false;
+  result.interrupted_by = signal;
+  const QString name = QString::fromStdString(interrupt::SignalName(signal));
+  log.WriteLogLine(Status::Failure(QStringLiteral("Export interrupted by %1").arg(name),
+                                   QString::fromLatin1(kProgramSource), error_number::kUserInterrupt)
+                       .RunLogLine());
+  return true;
+}
+
+// An interrupted run's files: the log closed with its count, a CSV file not
+// yet committed gone with the run.
+RunResult& EndInterrupted(ExportLog& log, ExportFrontEnd& front_end, RunResult& result) {
+  front_end.ShowRunning(false);
+  log.CloseExportLog();
+  result.error_count = log.error_count();
+  return result;
 }
 
 }  // namespace
@@ -131,6 +187,18 @@ QString GeneralDateTimeNow() {
 
 RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment, ExportFrontEnd& front_end) {
   RunResult result;
+  // One writer per folder, from before an earlier export is cleared until
+  // the extractor this run starts has ended. A folder where no lock file can
+  // be made cannot take the export either; its writes fail and are logged.
+  files::FolderLock lock;
+  if (!request.output_path.isEmpty() &&
+      lock.Acquire(QFile::encodeName(OutputFolder(request.output_path)).toStdString()) ==
+          files::FolderLock::Result::kHeldElsewhere) {
+    front_end.Ask({kOutputFolderInUse, myLoadResString(kOutputFolderInUse).arg(OutputFolder(request.output_path)),
+                   PromptButtons::kOk});
+    result.folder_in_use = true;
+    return result;
+  }
   if (!RequestPassesChecks(request, front_end, true)) return result;
 
   front_end.SaveSettings(request.output_path);
@@ -146,6 +214,7 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
   front_end.SetProgress(progress);
   // A file that cannot be deleted here makes the creation below fail.
   DeleteFileWithoutForcing(request.output_path);
+  RemoveLeftoverPartials(output_folder, QFileInfo(request.output_path).fileName());
 
   // From here on a failing step writes one "(error) in export." line and the
   // run goes on with the next one. The log is not open yet when the CSV file
@@ -160,6 +229,9 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
 
   const std::vector<DataItem> items = TickedItems(request);
   WriteHeaderRow(items, csv, log);
+  if (std::find(items.begin(), items.end(), DataItem::kVoiceName) != items.end()) {
+    if (const Status root = CheckRootPath(root_path); !root.ok()) log.WriteLogLine(root.RunLogLine());
+  }
 
   FileRowSink sink(csv);
   SubscriberRows rows(environment.tables, items, root_path, output_folder, log, sink);
@@ -167,16 +239,20 @@ RunResult RunExport(const ExportRequest& request, ExportEnvironment& environment
   const int progress_maximum =
       static_cast<int>(std::clamp<std::int64_t>(environment.subscriber_count, 0, std::numeric_limits<int>::max()));
   for (std::size_t row = 0; row < subscriber_count; ++row) {
+    if (StopRequested(log, result)) return EndInterrupted(log, front_end, result);
     rows.Export(row);
     if (progress < progress_maximum) front_end.SetProgress(++progress);
   }
+  if (StopRequested(log, result)) return EndInterrupted(log, front_end, result);
 
   // The rows are whole before the messages start, which may take hours.
   const Status committed = csv.Commit();
   if (!committed.ok()) log.WriteLogLine(committed.RunLogLine());
 
   if (request.include_messages) {
-    LaunchMessageExtraction(log_folder, QCoreApplication::applicationDirPath(), log, front_end);
+    LaunchMessageExtraction(log_folder, QCoreApplication::applicationDirPath(), log, front_end, &lock);
+    // The extractor goes on by itself.
+    if (StopRequested(log, result)) return EndInterrupted(log, front_end, result);
   }
 
   log.WriteLogLine(u"");

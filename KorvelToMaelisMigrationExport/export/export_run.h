@@ -31,6 +31,11 @@ struct RunResult {
   // no offer to open its files.
   bool ends_program = false;
   int error_count = 0;
+  // Another export or extraction holds the output folder: nothing was done.
+  bool folder_in_use = false;
+  // The stop signal (SIGINT, SIGTERM, SIGHUP) that ended the run part way,
+  // after its last log line; 0 when none did.
+  int interrupted_by = 0;
   QString csv_path;  // absolute
   QString log_path;  // absolute
   QString extraction_log_path;  // absolute; only with messages

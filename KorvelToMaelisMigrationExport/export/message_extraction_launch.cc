@@ -47,7 +47,7 @@ QStringList ExtractorArguments(const QString& log_folder) {
 }
 
 void LaunchMessageExtraction(const QString& log_folder, const QString& program_folder, ExportLog& log,
-                             ExportFrontEnd& front_end) {
+                             ExportFrontEnd& front_end, files::FolderLock* folder_lock) {
   const QString log_path = ExtractionLogPath(log_folder);
   log.WriteLogLine(QStringLiteral("Exporting messages - check the message extraction log for details= ") + log_path);
 
@@ -57,9 +57,10 @@ void LaunchMessageExtraction(const QString& log_folder, const QString& program_f
   front_end.PrepareExtractionProgress(log_path);
 
   const QString program = ExtractorProgram(program_folder);
-  if (!front_end.StartHiddenProgram(program, ExtractorArguments(log_folder))) {
-    log.WriteLogLine(ExtractorStartFailure(program).RunLogLine());
-  }
+  if (folder_lock != nullptr) folder_lock->BeginHandOver();
+  const bool started = front_end.StartHiddenProgram(program, ExtractorArguments(log_folder));
+  if (folder_lock != nullptr) folder_lock->EndHandOver();
+  if (!started) log.WriteLogLine(ExtractorStartFailure(program).RunLogLine());
 
   front_end.ShowExtractionProgress(log);
 }

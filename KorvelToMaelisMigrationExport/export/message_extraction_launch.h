@@ -11,6 +11,7 @@
 
 #include "KorvelToMaelisMigrationExport/export/export_front_end.h"
 #include "KorvelToMaelisMigrationExport/export/export_log.h"
+#include "platform/files/folder_lock.h"
 
 namespace export_engine {
 
@@ -29,9 +30,11 @@ QStringList ExtractorArguments(const QString& log_folder);
 // Logs the hand-over, deletes the log of an earlier extraction, readies the
 // front end's monitoring, starts the extractor hidden and follows it until
 // the monitoring ends. A failing step writes its "(error) in export." line
-// and the launch goes on with the next one.
+// and the launch goes on with the next one. The extractor inherits
+// `folder_lock` (when given and held), so the folder stays locked until the
+// extraction ends.
 void LaunchMessageExtraction(const QString& log_folder, const QString& program_folder, ExportLog& log,
-                             ExportFrontEnd& front_end);
+                             ExportFrontEnd& front_end, files::FolderLock* folder_lock = nullptr);
 
 }  // namespace export_engine
 

@@ -75,6 +75,7 @@ constexpr BuiltInEntry kBuiltInTable[] = {
     {133, u"You have selected to backup messages but you are not logged in as the account associated with the QoTmMgr service.  If the account you are logged in as has full rights to all mailstores which house subscribers on this system, then you can continue.  If not, select 'no' and log in as the correct account or uncheck the messages option.  Do you want to continue?"},
     {134, u"No program on this desktop could open the file.  Open it yourself: "},
     {135, u"The help page is missing: "},
+    {141, u"The output folder %1 is in use by another export or message extraction. Nothing was written; try again when it has finished."},
 };
 
 static_assert(std::is_sorted(std::begin(kBuiltInTable), std::end(kBuiltInTable),

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "platform/interrupt/interrupt.h"
+
 namespace monitor {
 
 QString LogEcho::NewText(const QString& text) {
@@ -14,7 +16,8 @@ QString LogEcho::NewText(const QString& text) {
 void FollowOnConsole(ExtractionMonitor& monitor, const LogLineWriter& write_log_line, const LogEchoWriter& echo,
                      const ConsoleClock& clock) {
   LogEcho log_echo;
-  while (monitor.timer_enabled()) {
+  // A stop signal ends the following; the extractor goes on by itself.
+  while (monitor.timer_enabled() && interrupt::PendingSignal() == 0) {
     if (clock.sleep) {
       clock.sleep(ExtractionMonitor::kTickInterval);
     } else {

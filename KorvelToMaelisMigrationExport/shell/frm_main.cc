@@ -35,6 +35,7 @@
 #include "KorvelToMaelisMigrationExport/shell/message_box.h"
 #include "KorvelToMaelisMigrationExport/shell/registry_api.h"
 #include "KorvelToMaelisMigrationExport/shell/settings.h"
+#include "platform/interrupt/interrupt.h"
 
 namespace shell {
 namespace {
@@ -256,7 +257,12 @@ void frmMain::cmdStart_Click() {
   try {
     const export_engine::RunResult result = export_engine::RunExport(request, environment, *this);
     exporting_ = false;
-    if (result.ends_program) ExitApplication();
+    // A stop signal may also have ended the run by closing a question.
+    if (const int stop = interrupt::PendingSignal(); stop != 0) {
+      ExitApplication(interrupt::ExitStatusFor(stop));
+    } else if (result.ends_program) {
+      ExitApplication();
+    }
   } catch (const ProgramEnding&) {
     exporting_ = false;
     QApplication::restoreOverrideCursor();

@@ -57,6 +57,7 @@ class frmMain : public QMainWindow,
   void ExitApplication(int exit_code = 0);
 
   bool ending() const { return ending_; }
+  bool exporting() const { return exporting_; }
   int exit_code() const { return exit_code_; }
 
  protected:

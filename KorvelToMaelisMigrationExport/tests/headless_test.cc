@@ -1,6 +1,9 @@
 // The headless program as a script runs it: exit statuses, the lines on
 // standard output, notices and answers on standard error, the environment it
 // reads, and a whole export of a sample server.
+#include <signal.h>
+#include <sys/stat.h>
+
 #include <optional>
 
 #include <QDir>
@@ -11,12 +14,14 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include "KorvelToMaelisMigrationExport/export/tests/test_directory.h"
 #include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
 #include "KorvelToMaelisMigrationExport/monitor/cls_wks.h"
 #include "KorvelToMaelisMigrationExport/shell/single_copy_lock.h"
+#include "platform/files/folder_lock.h"
 
 namespace {
 
@@ -268,10 +273,73 @@ TEST_F(HeadlessTest, MessagesUnderAnotherAccountNeedAcceptAccount) {
   EXPECT_FALSE(own.err.contains("Do you want to continue?"));
 }
 
+// Files others could plant in the output folder, an alias that would cut its
+// file name short, and a server without its root folder: nothing outside the
+// folder is written, nothing is overwritten, and each failure has its line.
+TEST_F(HeadlessTest, PlantedLinksHostileAliasesAndAMissingRootPathLoseNothing) {
+  QDir().mkpath(work_.File("server/Stream Files"));
+  WriteBytes(work_.File("server/Stream Files/one.wav"), "RIFF one");
+  const std::string root_path = "\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n\"Root Path\"=\"" +
+                                (work_.path() + "/server/").toStdString() + "\"\r\n";
+  WriteServerRegistry(work_.File("registry.reg"), RunningUser(), root_path);
+  directory_.AddCompleteSubscriber({.id = "S1", .alias = "one", .stream_path = "one.wav"});
+  directory_.AddCompleteSubscriber({.id = "S2", .alias = "cut", .stream_path = "one.wav"});
+  directory_.Exec("UPDATE Subscriber SET Alias = CAST(X'4B6F7276656C4D6967726174696F6E4F75747075742E637376006162' AS "
+                  "TEXT) WHERE Alias = 'cut'");
+  WriteBytes(work_.File("victim"), "keep");
+  ASSERT_TRUE(QFile::link(work_.File("victim"), output_ + "/one_VOICE_NAME.WAV"));
+  ASSERT_TRUE(QFile::link(work_.File("victim"), output_ + "/KorvelToMaelisMigrationErrors.log"));
+  const QStringList arguments = {"--headless", "--output", output_ + "/", "--items", "1,2,3,6,16", "--overwrite"};
+  const Finished run = Run(arguments);
+  EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
+  EXPECT_EQ(ReadBytes(work_.File("victim")), "keep");
+  EXPECT_EQ(ReadBytes(output_ + "/one_VOICE_NAME.WAV"), "RIFF one");
+  EXPECT_NE(ReadBytes(output_ + "/KorvelToMaelisMigrationErrors.log")
+                .find(std::string("Alias=KorvelMigrationOutput.csv\0ab\r\n(error) in export. Description=Path/File", 76)),
+            std::string::npos);
+
+  // Without the root folder no recording is found, so no copy fails: one
+  // line says why.
+  WriteServerRegistry(work_.File("registry.reg"), RunningUser());
+  EXPECT_TRUE(Run(arguments).out.endsWith("errors: 1\n"));
+  EXPECT_NE(ReadBytes(output_ + "/KorvelToMaelisMigrationErrors.log").find("Trellium\\1.0 \"Root Path\" is missing"),
+            std::string::npos);
+}
+
+// A pipe in the place of an input would hang the program for ever; a file
+// that cannot be parsed would pass for an empty registry. Each is named.
+TEST_F(HeadlessTest, InputsThatAreNoRegularFileOrDoNotParseAreNamedAtStartUp) {
+  const QString pipe = work_.File("pipe");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  WriteBytes(work_.File("broken.reg"), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\r\n");
+  const QString registry = environment_.value("KORVEL_REGISTRY");
+  const QStringList inputs[] = {{"KORVEL_REGISTRY", pipe, pipe + ": not a regular file"},
+                                {"KORVEL_DB_CONNECT", "sqlite:" + pipe, pipe + " is not a regular file"},
+                                {"KORVEL_REGISTRY", work_.File("broken.reg"), work_.File("broken.reg") + ":3: "}};
+  for (const QStringList& input : inputs) {
+    environment_.insert(input[0], input[1]);
+    const Finished run = Run({"--headless", "--output", output_});
+    environment_.insert("KORVEL_REGISTRY", registry);
+    environment_.insert("KORVEL_DB_CONNECT", directory_.connect_string());
+    EXPECT_EQ(run.exit_code, 2) << input[1].toStdString();
+    EXPECT_TRUE(run.err.section('\n', -2).startsWith("KorvelToMaelisMigrationExport: " + input[2]));
+  }
+}
+
+TEST_F(HeadlessTest, AFolderAnotherRunHoldsIsRefusedAtOnce) {
+  files::FolderLock other_run;
+  ASSERT_EQ(other_run.Acquire(output_.toStdString()), files::FolderLock::Result::kAcquired);
+  const Finished run = Run({"--headless", "--output", output_ + "/", "--overwrite"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_TRUE(run.err.contains("The output folder " + output_ + "/ is in use by another export or message extraction"))
+      << run.err.toStdString();
+  EXPECT_TRUE(QDir(output_).isEmpty());
+}
+
 // A sample server in `work`/server, and the environment of an export of it.
-QProcessEnvironment SampleServer(const TempFolder& work) {
-  const Finished sample = RunProgram("korvel-sample", {work.File("server"), "--subscribers", "50", "--messages", "60",
-                                                        "--seed", "11"},
+QProcessEnvironment SampleServer(const TempFolder& work, int subscribers = 50) {
+  const Finished sample = RunProgram("korvel-sample", {work.File("server"), "--subscribers", QString::number(subscribers),
+                                                        "--messages", "60", "--seed", "11"},
                                       QProcessEnvironment::systemEnvironment());
   EXPECT_EQ(sample.exit_code, 0) << sample.err.toStdString();
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -377,6 +445,31 @@ TEST(HeadlessSampleServerTest, OnATerminalBothPhasesShowABarWithTheTimeLeft) {
   EXPECT_TRUE(shown.contains(QRegularExpression(
       R"(LogFile closed at [^\r\n]*\r?\n(\r[^\r\n]*)?\r\[#{30}\] (\d+)/\2 subscribers\x1b\[K\r?\n)")))
       << shown.toStdString();
+}
+
+// SIGTERM part way: the log says so last, the CSV file is not left half
+// written under its name, and what a killed run left behind is gone.
+TEST(HeadlessSampleServerTest, AStopSignalEndsTheRunWithItsFilesInOrder) {
+  TempFolder work;
+  QProcessEnvironment environment = SampleServer(work, 4000);
+  const QString output = work.File("out");
+  QDir().mkpath(output);
+  WriteBytes(output + "/.KorvelMigrationOutput.csv.partial", "left by a killed run");
+  QProcess process;
+  process.setProcessEnvironment(environment);
+  process.start(qEnvironmentVariable("KORVEL_BIN_DIR") + "/KorvelToMaelisMigrationExport",
+                {"--headless", "--output", output + "/"});
+  const QString log = output + "/KorvelToMaelisMigrationErrors.log";
+  for (int wait = 0; wait < 3000 && ReadBytes(log).find("Alias=") == std::string::npos; ++wait) {
+    QThread::msleep(5);
+  }
+  ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+  ASSERT_TRUE(process.waitForFinished(60000));
+  EXPECT_EQ(process.exitCode(), 128 + SIGTERM) << process.readAllStandardError().toStdString();
+  EXPECT_TRUE(ReadBytes(log).ends_with("(error) in export. Description=Export interrupted by SIGTERM, "
+                                       "Source=KorvelToMaelisMigrationExport, Number= 18\r\n"));
+  EXPECT_TRUE(QDir(output).entryList({"*.csv", "*.partial"}, QDir::Files | QDir::Hidden).isEmpty())
+      << QDir(output).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
 }
 
 }  // namespace

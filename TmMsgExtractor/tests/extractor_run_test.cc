@@ -16,6 +16,7 @@
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "TmMsgExtractor/tests/msg_reader.h"
 #include "platform/eventlog/tests/temp_folder.h"
+#include "platform/files/folder_lock.h"
 
 namespace {
 
@@ -88,6 +89,19 @@ class ExtractorRunTest : public ::testing::Test {
     for (const LogManagerLine& line : ReadLogManagerLines(manager_file_)) texts.push_back(line.text);
     return texts;
   }
+  // A new message of `samples` bytes of audio for the subscriber that
+  // `which` (MIN or MAX of MailUserID) picks.
+  void AddLargeMessage(const std::string& which, size_t samples) {
+    ASSERT_EQ(Sql(store_, "INSERT INTO Message (MessageID, OwnerID, Folder, DeliveryTime, HasUnknownSender, "
+                          "SenderAddressType, SenderEmailAddress, Importance, Sensitivity, Subject) SELECT "
+                          "MAX(MessageID) + 1, (SELECT " + which + " FROM MailUser WHERE IsSubscriber = 1 AND "
+                          "Alias GLOB '[a-z]*'), 6, 43832.5, 1, 5, 'x', 1, 0, 'big' FROM Message"),
+              0);
+    const std::string wave = "RIFF....WAVEfmt " +
+                             std::string("\x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0", 20) +
+                             "data...." + std::string(samples, '\x55');
+    ASSERT_EQ(Sql(store_, "INSERT INTO AudioStream SELECT MAX(MessageID), 1, ?1 FROM Message", wave), 0);
+  }
   bool ManagerHolds(const std::string& text) const {
     const std::vector<std::string> texts = ManagerTexts();
     return std::find(texts.begin(), texts.end(), text) != texts.end();
@@ -148,6 +162,8 @@ TEST_F(ExtractorRunTest, AMissingStoreEndsWithMinusTwo) {
   EXPECT_EQ(run.shell_status, 254);
   EXPECT_TRUE(Contains(ReadFile(log_), "Connecting to Zad...\r\n"
                                        "Failed Loging in to ZAD 0x80040111\r\n"
+                                       "the registry has no \"Message Store\" value under "
+                                       "HKEY_LOCAL_MACHINE\\Software\\Halvern\\Zad\\1.0\r\n"
                                        "Failed Connecting to ZAD 0x80040111\r\n"
                                        "Failed extracting messages, See logs for details\r\n"
                                        "LogFile closed at "))
@@ -187,15 +203,7 @@ TEST_F(ExtractorRunTest, ARunExtractsEveryMessageItCanAndGoesOnPastAFileThatCann
 
   // A first subscriber's message larger than the files may grow fails with
   // -3; every other message is written as before.
-  ASSERT_EQ(Sql(store_, "INSERT INTO Message (MessageID, OwnerID, Folder, DeliveryTime, HasUnknownSender, "
-                        "SenderAddressType, SenderEmailAddress, Importance, Sensitivity, Subject) SELECT "
-                        "MAX(MessageID) + 1, (SELECT MIN(MailUserID) FROM MailUser WHERE IsSubscriber = 1), 6, "
-                        "43832.5, 1, 5, 'x', 1, 0, 'big' FROM Message"),
-            0);
-  const std::string wave = "RIFF....WAVEfmt " +
-                           std::string("\x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0", 20) +
-                           "data...." + std::string(300000, '\x55');
-  ASSERT_EQ(Sql(store_, "INSERT INTO AudioStream SELECT MAX(MessageID), 1, ?1 FROM Message", wave), 0);
+  AddLargeMessage("MIN(MailUserID)", 300000);
   std::filesystem::remove_all(output_);
   std::filesystem::remove(manager_file_);
   ASSERT_EQ(mkdir(output_.c_str(), 0755), 0);
@@ -208,6 +216,69 @@ TEST_F(ExtractorRunTest, ARunExtractsEveryMessageItCanAndGoesOnPastAFileThatCann
   }));
   EXPECT_EQ(MessageFiles(output_).size(), files);
   EXPECT_EQ(RunMessageReader({"--store", store_, output_}), "");
+}
+
+// SIGTERM during a large message: its part goes, the log still closes and
+// the status says which signal. A run after a SIGKILL removes what the
+// killed one left and writes every message once, the ones done before not
+// again.
+TEST_F(ExtractorRunTest, AStoppedRunLeavesNoPartOfAMessageAndTheNextWritesNoneTwice) {
+  AddLargeMessage("MAX(MailUserID)", 40000000);
+  ASSERT_EQ(mkdir(output_.c_str(), 0755), 0);
+  const std::string partials = "find '" + output_ + "' -name '*.partial'";
+  // Stopped while the large message, after the others, is being written.
+  auto stopWhileWriting = [&](const std::string& signal) {
+    return ShellOutput("KORVEL_REGISTRY='" + registry_ + "' '" + BinDir() + "/TmMsgExtractor' -dir '" + output_ +
+                       "' -log '" + log_ + "' >/dev/null & while kill -0 $! && ! " + partials +
+                       " -size +1M | grep -q .; do sleep 0.01; done; kill -" + signal + " $!; wait $!; echo $?");
+  };
+  EXPECT_EQ(stopWhileWriting("TERM"), "143\n");
+  EXPECT_EQ(ShellOutput(partials), "");
+  EXPECT_TRUE(MaskTimes(ReadFile(log_)).ends_with("Message extraction interrupted by SIGTERM: run it again into this "
+                                                 "folder to extract the remaining messages\r\n"
+                                                 "LogFile closed at HH:MM:SS \r\n"));
+
+  EXPECT_EQ(stopWhileWriting("KILL"), "137\n");
+  const size_t before = MessageFiles(output_).size();
+  EXPECT_EQ(Run({"-dir", output_, "-log", log_}).shell_status, 0);
+  EXPECT_EQ(ShellOutput(partials), "");
+  EXPECT_TRUE(Contains(ReadFile(log_), std::to_string(before) +
+                                           " Messages skipped: an earlier run into this folder extracted them\r\n"));
+  EXPECT_EQ(RunMessageReader({"--store", store_, output_}), "");
+}
+
+// A second writer into a folder in use touches nothing there, not even the
+// log the first one writes and the export program follows; and a store
+// that is no regular file, or no store, or a registry that does not parse,
+// is named with its cause.
+TEST_F(ExtractorRunTest, AFolderInUseIsRefusedAndAStoreThatCannotBeOpenedIsNamed) {
+  files::FolderLock first;
+  ASSERT_EQ(first.Acquire(folder_.path()), files::FolderLock::Result::kAcquired);
+  RunResult run = Run({"-dir", folder_.path() + "/", "-log", log_});
+  EXPECT_EQ(run.shell_status, 255);
+  EXPECT_TRUE(Contains(run.console, "Output folder " + folder_.path() + " is in use by another export or message "
+                                    "extraction\n"));
+  EXPECT_FALSE(std::filesystem::exists(log_));
+  first.Release();
+
+  const std::string pipe = folder_ / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string junk = folder_ / "junk";
+  WriteFile(junk, "not a store");
+  const std::pair<std::string, std::string> stores[] = {
+      {pipe, "message store " + pipe + ": not a regular file"},
+      {junk, "message store " + junk + ": not a message store (file is not a database)"},
+  };
+  for (const auto& [store, named] : stores) {
+    WriteFile(registry_, TestRegistry(manager_file_, store));
+    run = Run({"-dir", folder_.path(), "-log", log_});
+    EXPECT_EQ(run.shell_status, 254);
+    EXPECT_TRUE(Contains(ReadFile(log_), "Failed Loging in to ZAD 0x80040111\r\n" + named + "\r\n")) << named;
+  }
+  WriteFile(registry_, TestRegistry(manager_file_, store_) + "\"Unclosed=\r\n");
+  run = Run({"-dir", folder_.path(), "-log", log_});
+  EXPECT_EQ(run.shell_status, 254);
+  EXPECT_TRUE(Contains(run.console, registry_ + ":8: a quoted text has no closing quote\n")) << run.console;
 }
 
 }  // namespace

@@ -15,11 +15,19 @@ namespace {
 constexpr wchar_t kStoreKey[] = L"Software\\Halvern\\Zad\\1.0";
 constexpr wchar_t kStoreValue[] = L"Message Store";
 
+thread_local std::string last_logon_failure;
+
+constexpr char kNoStoreValue[] =
+    "the registry has no \"Message Store\" value under HKEY_LOCAL_MACHINE\\Software\\Halvern\\Zad\\1.0";
+
 // The store file named in the registry; nothing when the value is missing,
 // empty or not text.
 std::optional<std::wstring> StorePath() {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kStoreKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+  if (const LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kStoreKey, 0, KEY_READ, &key); status != ERROR_SUCCESS) {
+    last_logon_failure = status == ERROR_FILE_NOT_FOUND ? kNoStoreValue : RegistryLastError();
+    return std::nullopt;
+  }
   std::optional<std::wstring> path;
   DWORD type = REG_NONE;
   DWORD size = 0;
@@ -33,6 +41,7 @@ std::optional<std::wstring> StorePath() {
     }
   }
   RegCloseKey(key);
+  if (!path) last_logon_failure = kNoStoreValue;
   return path;
 }
 
@@ -70,12 +79,16 @@ class Session final : public ComObject<IQoZadSession> {
  public:
   HRESULT Logon() override {
     store_.reset();
+    last_logon_failure.clear();
     std::optional<std::wstring> path = StorePath();
     if (!path) return QO_E_LOGON_FAILED;
     std::shared_ptr<Store> store;
-    HRESULT hr = Store::Open(codepage::WideToUtf8(*path), &store);
+    HRESULT hr = Store::Open(codepage::WideToUtf8(*path), &store, &last_logon_failure);
     if (FAILED(hr)) return hr;
-    if (HRESULT fault = store->FaultFor("Logon", std::nullopt); FAILED(fault)) return fault;
+    if (HRESULT fault = store->FaultFor("Logon", std::nullopt); FAILED(fault)) {
+      last_logon_failure = "the store's Fault table makes Logon fail";
+      return fault;
+    }
     store_ = std::move(store);
     return S_OK;
   }
@@ -121,5 +134,7 @@ HRESULT CreateManager(REFIID iid, void** object) {
 }
 
 void RegisterClasses() { CoRegisterComponentClass(UuidOf<QoZadManager>(), nullptr, CreateManager); }
+
+std::string LastLogonFailure() { return last_logon_failure; }
 
 }  // namespace korvel::zad

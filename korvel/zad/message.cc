@@ -16,6 +16,7 @@ constexpr PropertyColumn kMessageProperties[] = {
     {QOP_IMPORTANCE, "Importance"},
     {QOP_SENSITIVITY, "Sensitivity"},
     {QOP_SEARCH_FOLDER, "Folder"},
+    {QOP_MESSAGE_ID, "MessageID"},
 };
 
 class Message final : public ComObject<IQoZadMessage> {

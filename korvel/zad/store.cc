@@ -1,7 +1,10 @@
 #include "korvel/zad/store.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 #include "korvel/zad/zad.h"
@@ -55,12 +58,23 @@ HRESULT HresultFromSqlite(int code) {
   }
 }
 
-HRESULT Store::Open(const std::string& path, std::shared_ptr<Store>* store) {
+HRESULT Store::Open(const std::string& path, std::shared_ptr<Store>* store, std::string* failure) {
+  const std::string named = "message store " + path + ": ";
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) {
+    *failure = named + std::strerror(errno);
+    return QO_E_LOGON_FAILED;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    *failure = named + "not a regular file";
+    return QO_E_LOGON_FAILED;
+  }
   sqlite3* db = nullptr;
   // Without SQLITE_OPEN_CREATE a missing file stays missing, and without
   // SQLITE_OPEN_URI the path is taken as it is.
   int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
   if (code != SQLITE_OK) {
+    *failure = named + sqlite3_errmsg(db);
     sqlite3_close(db);
     return QO_E_LOGON_FAILED;
   }
@@ -71,7 +85,14 @@ HRESULT Store::Open(const std::string& path, std::shared_ptr<Store>* store) {
     sqlite3_close(db);
     return E_OUTOFMEMORY;
   }
-  if (!opened->HasStoreSchema() || !opened->LoadFaults()) return QO_E_LOGON_FAILED;
+  if (!opened->HasStoreSchema()) {
+    *failure = named + "not a message store (" + sqlite3_errmsg(db) + ")";
+    return QO_E_LOGON_FAILED;
+  }
+  if (!opened->LoadFaults()) {
+    *failure = named + "its Fault table cannot be read (" + sqlite3_errmsg(db) + ")";
+    return QO_E_LOGON_FAILED;
+  }
   *store = std::move(opened);
   return S_OK;
 }

@@ -40,8 +40,10 @@ class Statement {
 class Store {
  public:
   // Opens the file read-only, never creating it, and checks that it has the
-  // store's tables and columns; QO_E_LOGON_FAILED otherwise.
-  static HRESULT Open(const std::string& path, std::shared_ptr<Store>* store);
+  // store's tables and columns; QO_E_LOGON_FAILED otherwise, with `failure`
+  // naming the file and the cause. Anything but a regular file (a pipe would
+  // block the open for ever) is refused.
+  static HRESULT Open(const std::string& path, std::shared_ptr<Store>* store, std::string* failure);
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;

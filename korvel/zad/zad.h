@@ -18,6 +18,8 @@
 #ifndef KORVEL_KORVEL_ZAD_ZAD_H_
 #define KORVEL_KORVEL_ZAD_ZAD_H_
 
+#include <string>
+
 #include "platform/com/bstr.h"
 #include "platform/com/guid.h"
 #include "platform/com/hresult.h"
@@ -39,6 +41,8 @@ constexpr QOPROPTAG QOP_SENDER_EMAIL_ADDRESS = 0x7C0B0008;
 constexpr QOPROPTAG QOP_IMPORTANCE = 0x00170003;
 constexpr QOPROPTAG QOP_SENSITIVITY = 0x00360003;
 constexpr QOPROPTAG QOP_SEARCH_FOLDER = 0x64500003;
+// The message's id in the store, the same in every session.
+constexpr QOPROPTAG QOP_MESSAGE_ID = 0x67480003;
 // Mail user properties.
 constexpr QOPROPTAG QOP_ALIAS = 0x3A000008;
 constexpr QOPROPTAG QOP_IS_SUBSCRIBER = 0x61810002;
@@ -193,6 +197,10 @@ namespace korvel::zad {
 // Enters QoZadManager into the process's component table. A program calls it
 // once at start; calling it again changes nothing.
 void RegisterClasses();
+
+// Why the last failed Logon of this thread failed, naming the registry file
+// and line or the store file and the cause; empty after a success.
+std::string LastLogonFailure();
 
 }  // namespace korvel::zad
 

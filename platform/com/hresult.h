@@ -27,6 +27,7 @@ constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOTIMPL = MakeHresult(0x80004001);
 constexpr HRESULT E_NOINTERFACE = MakeHresult(0x80004002);
 constexpr HRESULT E_POINTER = MakeHresult(0x80004003);
+constexpr HRESULT E_ABORT = MakeHresult(0x80004004);
 constexpr HRESULT E_FAIL = MakeHresult(0x80004005);
 constexpr HRESULT E_UNEXPECTED = MakeHresult(0x8000FFFF);
 constexpr HRESULT E_OUTOFMEMORY = MakeHresult(0x8007000E);

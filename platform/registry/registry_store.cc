@@ -99,7 +99,8 @@ bool HasWritePermission(const std::string& path) {
 std::optional<std::string> ReadFile(const std::string& path, struct stat* st, LONG* result,
                                     std::string* error) {
   *result = ERROR_SUCCESS;
-  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: a pipe under the name must not hang the program in open.
+  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) {
     int error_number = errno;
     if (error_number == ENOENT || error_number == ENOTDIR) return std::nullopt;
@@ -108,7 +109,13 @@ std::optional<std::string> ReadFile(const std::string& path, struct stat* st, LO
     return std::nullopt;
   }
   std::string bytes;
-  if (fstat(fd.get(), st) != 0 || !ReadAll(fd.get(), &bytes)) {
+  const bool stated = fstat(fd.get(), st) == 0;
+  if (stated && !S_ISREG(st->st_mode)) {
+    *error = path + ": not a regular file";
+    *result = ERROR_BADDB;
+    return std::nullopt;
+  }
+  if (!stated || !ReadAll(fd.get(), &bytes)) {
     *error = Describe(path, "read", errno);
     *result = ERROR_BADDB;
     return std::nullopt;

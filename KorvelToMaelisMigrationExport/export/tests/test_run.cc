@@ -34,7 +34,9 @@ std::vector<int> ScriptedFrontEnd::PromptIds() const {
   return ids;
 }
 
-ExportRunTest::ExportRunTest() = default;
+ExportRunTest::ExportRunTest() {
+  front_end_.registry["Software\\Halvern\\Trellium\\1.0|Root Path"] = database_folder_.path() + "/";
+}
 
 std::vector<DataItemEntry> ExportRunTest::Entries(std::initializer_list<int> ticked_positions) {
   std::vector<DataItemEntry> entries = export_engine::CatalogueEntries();

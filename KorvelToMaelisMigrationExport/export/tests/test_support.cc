@@ -79,9 +79,10 @@ void WriteServerRegistry(const QString& path, const ServerRegistry& registry) {
   std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
                      "\"Version Number\"" + dword(registry.version_number) +
                      "\"Build Number\"" + dword(registry.build_number);
-  if (registry.server_state) {
-    text += "\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n\"Server State\"" +
-            dword(*registry.server_state);
+  if (registry.server_state || !registry.root_path.isEmpty()) {
+    text += "\r\n[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n";
+    if (registry.server_state) text += "\"Server State\"" + dword(*registry.server_state);
+    if (!registry.root_path.isEmpty()) text += "\"Root Path\"=\"" + registry.root_path.toStdString() + "\"\r\n";
   }
   if (!registry.service_account.isEmpty()) {
     text += "\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QoTmMgr]\r\n\"ObjectName\"=\"" +

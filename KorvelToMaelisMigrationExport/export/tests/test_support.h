@@ -45,6 +45,7 @@ struct ServerRegistry {
   quint32 version_number = 0x00040000;
   quint32 build_number = 0x0004000A;
   std::optional<quint32> server_state = std::nullopt;
+  QString root_path = QString();  // the server's root folder, ending in a separator
   QString service_account = QString();  // DOMAIN\user, as the running user sees it
   std::string more = std::string();
 };

@@ -86,6 +86,7 @@ class MainWindowTest : public ::testing::Test {
   // user's account, unless `registry` says otherwise.
   void WriteRegistry(ServerRegistry registry) {
     if (!registry.server_state) registry.server_state = 32;
+    if (registry.root_path.isEmpty()) registry.root_path = work_.path() + "/";
     if (registry.service_account.isEmpty()) registry.service_account = "CORP\\" + monitor::clsWKS().UserName();
     WriteServerRegistry(work_.File("registry.reg"), registry);
   }
