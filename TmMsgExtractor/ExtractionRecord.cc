@@ -8,6 +8,7 @@
 #include <charconv>
 #include <sstream>
 
+#include "platform/files/folder_lock.h"
 #include "platform/files/output_file.h"
 
 namespace {
@@ -25,7 +26,7 @@ CExtractionRecord::~CExtractionRecord() {
 
 int CExtractionRecord::Open(const std::string& folder) {
   m_folder = folder;
-  const std::string path = files::JoinPath(folder, kExtractionRecordFileName);
+  const std::string path = files::JoinPath(folder, files::kExtractionRecordFileName);
   m_fd = files::OpenOwnFileForWriting(path, O_RDWR | O_CREAT | O_APPEND);
   if (m_fd < 0) return errno;
   std::string text;

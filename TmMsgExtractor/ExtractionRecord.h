@@ -11,8 +11,6 @@
 #include <string>
 #include <unordered_map>
 
-inline constexpr char kExtractionRecordFileName[] = ".KorvelMigration.extracted";
-
 class CExtractionRecord {
  public:
   CExtractionRecord() = default;

@@ -14,6 +14,7 @@
 #include "KorvelToMaelisMigrationExport/export/error_numbers.h"
 #include "KorvelToMaelisMigrationExport/export/file_operations.h"
 #include "KorvelToMaelisMigrationExport/export/output_paths.h"
+#include "platform/files/folder_lock.h"
 
 namespace export_engine {
 namespace {
@@ -100,7 +101,9 @@ void RemoveMessageFiles(const QString& folder, bool include_messages, ExportFron
   for (const QFileInfo& file : files) {
     const QString extension = file.suffix();
     const bool voice_name = extension.compare(u"WAV", Qt::CaseInsensitive) == 0;
-    const bool message = include_messages && extension.compare(u"MSG", Qt::CaseInsensitive) == 0;
+    // The record of the messages written goes with them.
+    const bool message = include_messages && (extension.compare(u"MSG", Qt::CaseInsensitive) == 0 ||
+                                              file.fileName() == QLatin1StringView(files::kExtractionRecordFileName));
     if (!voice_name && !message) continue;
     const Status deleted = DeleteFileWithoutForcing(file.filePath());
     if (deleted.ok()) continue;

@@ -34,7 +34,7 @@ QString ExportVoiceName(const std::optional<QString>& alias, QStringView stream_
                         const QString& output_folder, Status* failure, const RecordingCarrier& carry = CopyRecording);
 
 // Deletes the earlier export's voice names (*.wav) from `folder`, and its
-// message files (*.msg) when messages are exported again; extensions compare
+// message files (*.msg) with their record when messages are exported again; extensions compare
 // without regard to case. Subfolders are not visited. A read-only file stays;
 // each file that cannot be deleted is reported through `front_end` and the
 // clearing goes on.

@@ -11,6 +11,9 @@
 namespace files {
 
 inline constexpr char kFolderLockFileName[] = ".KorvelMigration.lock";
+// The other bookkeeping file of an output folder: the messages extractions
+// into it committed, which lets a later one skip them.
+inline constexpr char kExtractionRecordFileName[] = ".KorvelMigration.extracted";
 // Names the inherited descriptor of a lock handed over.
 inline constexpr char kHandedOverLockVariable[] = "KORVEL_MIGRATION_LOCK_FD";
 

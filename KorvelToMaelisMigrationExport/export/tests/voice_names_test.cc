@@ -126,11 +126,14 @@ class RemoveMessageFilesTest : public ::testing::Test {
 };
 
 TEST_F(RemoveMessageFilesTest, RemovesVoiceNamesOfAnyCaseAndKeepsMessagesUnlessTheyAreExportedAgain) {
+  WriteBytes(folder_.File(".KorvelMigration.extracted"), "1\tm1.msg\t9\n");
   RemoveMessageFiles(folder_.path() + "/", false, front_end_);
+  EXPECT_TRUE(QFileInfo::exists(folder_.File(".KorvelMigration.extracted")));
   EXPECT_EQ(Remaining(), QStringList({"KorvelToMaelisMigrationErrors.log", "M2.MSG", "keep.csv", "m1.msg",
                                       "notes.wav.txt", "sub", "wav"}));
   RemoveMessageFiles(folder_.path() + "/", true, front_end_);
   EXPECT_EQ(Remaining(), QStringList({"KorvelToMaelisMigrationErrors.log", "keep.csv", "notes.wav.txt", "sub", "wav"}));
+  EXPECT_FALSE(QFileInfo::exists(folder_.File(".KorvelMigration.extracted")));
   EXPECT_TRUE(QFileInfo::exists(folder_.File("sub/inner.wav")));
   RemoveMessageFiles(folder_.File("missing/"), true, front_end_);
   EXPECT_TRUE(front_end_.prompts.empty()) << "a missing folder is left alone";
