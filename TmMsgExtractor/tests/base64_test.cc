@@ -23,4 +23,16 @@ TEST(Base64Test, EncodesGroupsOfThreeAndPadsTheLastGroup) {
   EXPECT_EQ(Encode(std::string("\0\0\0\0", 4)), "AAAAAA==");
 }
 
+// Every length of whole groups ends the two-group steps at another point.
+TEST(Base64Test, LongInputsEncodeAsGroupsOfThreeWhereverTheWideStepsStop) {
+  const std::string expected =
+      "CzBVep/E6Q4zWH2ix+wRNluApcrvFDleg6jN8hc8YYar0PUaP2SJrtP4HUJnjLHW+yBFao+02f4jSG2St9wBJg==";
+  std::string bytes;
+  for (int i = 0; i < 64; ++i) bytes += static_cast<char>((i * 37 + 11) & 0xFF);
+  EXPECT_EQ(Encode(bytes), expected);
+  for (size_t length = 0; length <= 63; length += 3) {
+    EXPECT_EQ(Encode(bytes.substr(0, length)), expected.substr(0, length / 3 * 4)) << length;
+  }
+}
+
 }  // namespace
