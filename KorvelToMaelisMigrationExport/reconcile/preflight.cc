@@ -16,6 +16,7 @@
 #include "KorvelToMaelisMigrationExport/reconcile/export_folder.h"
 #include "KorvelToMaelisMigrationExport/reconcile/export_replay.h"
 #include "KorvelToMaelisMigrationExport/reconcile/message_store_walk.h"
+#include "KorvelToMaelisMigrationExport/reconcile/stages.h"
 
 namespace reconcile {
 namespace {
@@ -93,13 +94,6 @@ class Preflight {
     report_.Add({kind, alias, file, detail});
   }
 
-  void BeginStage(const QString& stage, std::size_t steps) {
-    front_end_.ShowRunning(false);
-    announce_(stage);
-    front_end_.ShowRunning(true);
-    front_end_.SetProgressRange(static_cast<int>(std::min<std::size_t>(steps, INT32_MAX)));
-  }
-
   void ReplayRows() {
     const std::vector<DataItem> items = export_engine::TickedItems(request_);
     const bool voice_names = std::find(items.begin(), items.end(), DataItem::kVoiceName) != items.end();
@@ -123,7 +117,7 @@ class Preflight {
     const export_engine::RecordTable& subscribers = tables_.subscribers();
     const std::optional<int> stream_path = subscribers.ColumnIndex(u"StreamPath");
     const std::size_t count = subscribers.row_count();
-    BeginStage(QStringLiteral("Running the export in memory"), count);
+    BeginStage(front_end_, announce_, QStringLiteral("Running the export in memory"), count);
     std::map<QString, QStringList> skipped;
     for (std::size_t row = 0; row < count; ++row) {
       carried = false;
@@ -171,7 +165,8 @@ class Preflight {
     QString error;
     const bool walked = WalkMessageStore(
         [this](int mailboxes) {
-          BeginStage(QStringLiteral("Walking the message store"), static_cast<std::size_t>(std::max(mailboxes, 0)));
+          BeginStage(front_end_, announce_, QStringLiteral("Walking the message store"),
+                     static_cast<std::size_t>(std::max(mailboxes, 0)));
         },
         [&](StoredMailbox&& stored) {
           front_end_.SetProgress(++mailbox);

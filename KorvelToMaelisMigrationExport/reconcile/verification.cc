@@ -23,6 +23,7 @@
 #include "KorvelToMaelisMigrationExport/reconcile/export_folder.h"
 #include "KorvelToMaelisMigrationExport/reconcile/export_replay.h"
 #include "KorvelToMaelisMigrationExport/reconcile/message_store_walk.h"
+#include "KorvelToMaelisMigrationExport/reconcile/stages.h"
 
 namespace reconcile {
 namespace {
@@ -127,13 +128,6 @@ class Verification {
     report_.Add({kind, alias, file, detail});
   }
 
-  void BeginStage(const QString& stage, std::size_t steps) {
-    front_end_.ShowRunning(false);
-    announce_(stage);
-    front_end_.ShowRunning(true);
-    front_end_.SetProgressRange(static_cast<int>(std::min<std::size_t>(steps, INT32_MAX)));
-  }
-
   // False when the folder holds no export to reconcile.
   bool CheckRows() {
     const QString csv_path = folder_ + QLatin1StringView(export_engine::kCsvFileName);
@@ -181,7 +175,8 @@ class Verification {
                           return Status();
                         });
     const std::size_t count = tables_.subscribers().row_count();
-    BeginStage(QStringLiteral("Comparing the CSV rows and voice names with the directory"), count);
+    BeginStage(front_end_, announce_, QStringLiteral("Comparing the CSV rows and voice names with the directory"),
+               count);
     QSet<QString> named_voice_files;
     for (std::size_t row = 0; row < count; ++row) {
       voice_differences.clear();
@@ -290,7 +285,7 @@ class Verification {
     QString error;
     const bool walked = WalkMessageStore(
         [this](int count) {
-          BeginStage(QStringLiteral("Reading the message store and the message files"),
+          BeginStage(front_end_, announce_, QStringLiteral("Reading the message store and the message files"),
                      static_cast<std::size_t>(std::max(count, 0)));
         },
         [&](StoredMailbox&& stored) {
