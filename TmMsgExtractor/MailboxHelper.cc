@@ -205,19 +205,8 @@ HRESULT CMailboxHelper::ProcessOneMsg(IQoZadMessage* pZadMsg) {
     g_TraceLog.Trace(LOG_LEVEL_INFO, L"strSender %s", strSender.c_str());
     if (FAILED(hr = WriteHeaders(oMimeHelper, pZadMsg, properties, strSender))) return hr;
 
-    ComPtr<IQoZadAudioList> spAllAudioStreams;
-    hr = pZadMsg->get_AllAudioStreams(spAllAudioStreams.ReleaseAndGetAddressOf());
-    if (hr != S_OK || !spAllAudioStreams) {
-      // A list that is not there is no success, whatever the code says.
-      if (SUCCEEDED(hr)) hr = E_FAIL;
-      TraceFailedCall(L"pZadMsg->get_AllAudioStreams()", hr);
-      return hr;
-    }
     CCombinedAudio audio;
-    if (FAILED(hr = CombineAudioStreams(spAllAudioStreams.Get(), audio))) {
-      TraceFailedCall(L"CombineAudioStreams()", hr);
-      return hr;
-    }
+    if (FAILED(hr = GetCombinedAudio(pZadMsg, audio))) return hr;
     if (FAILED(hr = oMimeHelper.WriteAudioStream(audio))) {
       TraceFailedCall(L"oMimeHelper.WriteAudioStream()", hr);
       return hr;
@@ -261,17 +250,23 @@ HRESULT CMailboxHelper::ReadOneMsg(IQoZadMessage* pZadMsg, CCombinedAudio& audio
       TraceFailedCall(L"pZadMsg->get_Subject()", hr);
       return hr;
     }
-    ComPtr<IQoZadAudioList> spAllAudioStreams;
-    hr = pZadMsg->get_AllAudioStreams(spAllAudioStreams.ReleaseAndGetAddressOf());
-    if (hr != S_OK || !spAllAudioStreams) {
-      if (SUCCEEDED(hr)) hr = E_FAIL;
-      TraceFailedCall(L"pZadMsg->get_AllAudioStreams()", hr);
-      return hr;
-    }
-    hr = CombineAudioStreams(spAllAudioStreams.Get(), audio);
+    hr = GetCombinedAudio(pZadMsg, audio);
   } catch (...) {
     hr = ReportCaughtException(kSourceUnit, __LINE__);
   }
+  return hr;
+}
+
+HRESULT CMailboxHelper::GetCombinedAudio(IQoZadMessage* pZadMsg, CCombinedAudio& audio) {
+  ComPtr<IQoZadAudioList> spAllAudioStreams;
+  HRESULT hr = pZadMsg->get_AllAudioStreams(spAllAudioStreams.ReleaseAndGetAddressOf());
+  if (hr != S_OK || !spAllAudioStreams) {
+    // A list that is not there is no success, whatever the code says.
+    if (SUCCEEDED(hr)) hr = E_FAIL;
+    TraceFailedCall(L"pZadMsg->get_AllAudioStreams()", hr);
+    return hr;
+  }
+  if (FAILED(hr = CombineAudioStreams(spAllAudioStreams.Get(), audio))) TraceFailedCall(L"CombineAudioStreams()", hr);
   return hr;
 }
 

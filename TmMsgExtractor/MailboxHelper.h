@@ -46,6 +46,8 @@ class CMailboxHelper {
   HRESULT ReadOneMsg(IQoZadMessage* pZadMsg, CCombinedAudio& audio);
 
  private:
+  // The message's attachments joined into `audio` (see CombineAudioStreams).
+  HRESULT GetCombinedAudio(IQoZadMessage* pZadMsg, CCombinedAudio& audio);
   // The From value, from the properties asked for in ProcessOneMsg.
   HRESULT GetSender(IQoZadMessage* pZadMsg, const CPropertyRequest& properties, CBstr& strSender);
   HRESULT WriteHeaders(CMimeHelper& oMimeHelper, IQoZadMessage* pZadMsg, const CPropertyRequest& properties,
