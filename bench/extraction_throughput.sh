@@ -15,6 +15,7 @@
 # 1.5 GB. Exits 1 when a target is missed. Not part of ./test.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
+source "$(dirname "$0")/memory_growth.sh"
 
 korvel_install_missing
 korvel_configure
@@ -85,11 +86,9 @@ for size in 1 50; do
   python3 "$ROOT/bench/make_audio_store.py" "$WORK/memory$size" 3 "$size"
   read -r _ PEAK[$size] FILES _ <<< "$(extract "$WORK/memory$size" 1)"
   [ "$FILES" -eq 3 ] || MET=0
-  awk -v k="${PEAK[$size]}" -v s="$size" 'BEGIN { printf "  %2d MiB audio  %6.1f MiB\n", s, k / 1024 }'
+  print_peak "${PEAK[$size]}" "$size"
   rm -rf "$WORK/memory$size"
 done
-GROWTH="$(awk -v a="${PEAK[1]}" -v b="${PEAK[50]}" 'BEGIN { printf "%.1f", (b - a) / 1024 }')"
-echo "  growth $GROWTH MiB (target at most 10)"
-awk -v g="$GROWTH" 'BEGIN { exit !(g <= 10) }' || MET=0
+growth_within_target "${PEAK[1]}" "${PEAK[50]}" || MET=0
 
 if [ "$MET" -eq 1 ]; then echo "targets met"; else echo "a target was missed"; exit 1; fi

@@ -14,6 +14,7 @@
 # 2 GB. Exits 1 when a target is missed. Not part of ./test.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
+source "$(dirname "$0")/memory_growth.sh"
 
 SUBSCRIBERS="${1:-100000}"
 korvel_install_missing
@@ -121,11 +122,9 @@ for size in 1 50; do
   read -r _ PEAK[$size] STATUS <<< "$(timed env $(server_env "$WORK/memory$size") \
     "$BIN/KorvelToMaelisMigrationExport" --verify "$WORK/memory$size/out")"
   [ "$STATUS" -eq 0 ] || MET=0
-  awk -v k="${PEAK[$size]}" -v s="$size" 'BEGIN { printf "  %2d MiB audio  %6.1f MiB\n", s, k / 1024 }'
+  print_peak "${PEAK[$size]}" "$size"
   rm -rf "$WORK/memory$size"
 done
-GROWTH="$(awk -v a="${PEAK[1]}" -v b="${PEAK[50]}" 'BEGIN { printf "%.1f", (b - a) / 1024 }')"
-echo "  growth $GROWTH MiB (target at most 10)"
-awk -v g="$GROWTH" 'BEGIN { exit !(g <= 10) }' || MET=0
+growth_within_target "${PEAK[1]}" "${PEAK[50]}" || MET=0
 
 if [ "$MET" -eq 1 ]; then echo "targets met"; else echo "a target was missed"; exit 1; fi
