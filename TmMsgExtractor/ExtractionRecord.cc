@@ -10,6 +10,7 @@
 
 #include "platform/files/folder_lock.h"
 #include "platform/files/output_file.h"
+#include "platform/files/posix_io.h"
 
 namespace {
 
@@ -20,24 +21,14 @@ bool IsPlainFileName(const std::string& name) {
 
 }  // namespace
 
-CExtractionRecord::~CExtractionRecord() {
-  if (m_fd >= 0) close(m_fd);
-}
-
 int CExtractionRecord::Open(const std::string& folder) {
   m_folder = folder;
   const std::string path = files::JoinPath(folder, files::kExtractionRecordFileName);
-  m_fd = files::OpenOwnFileForWriting(path, O_RDWR | O_CREAT | O_APPEND);
-  if (m_fd < 0) return errno;
+  m_file = files::FileDescriptor(files::OpenOwnFileForWriting(path, O_RDWR | O_CREAT | O_APPEND));
+  if (!m_file.valid()) return errno;
+  // What cannot be read is recorded again as its messages are written again.
   std::string text;
-  char buffer[65536];
-  for (ssize_t got; (got = pread(m_fd, buffer, sizeof buffer, static_cast<off_t>(text.size()))) != 0;) {
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    text.append(buffer, static_cast<size_t>(got));
-  }
+  files::ReadAll(m_file.get(), &text);
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     const size_t first = line.find('\t');
@@ -67,12 +58,8 @@ bool CExtractionRecord::IsExtracted(std::int64_t id) const {
 }
 
 bool CExtractionRecord::Add(std::int64_t id, const std::string& fileName, std::uint64_t size) {
-  if (m_fd < 0) return false;
+  if (!m_file.valid()) return false;
   const std::string line = std::to_string(id) + '\t' + fileName + '\t' + std::to_string(size) + '\n';
-  // One write of one line: with O_APPEND it lands whole or not at all.
-  for (;;) {
-    const ssize_t written = write(m_fd, line.data(), line.size());
-    if (written < 0 && errno == EINTR) continue;
-    return written == static_cast<ssize_t>(line.size());
-  }
+  // With O_APPEND the line lands after every line already there.
+  return files::WriteAll(m_file.get(), line) == 0;
 }

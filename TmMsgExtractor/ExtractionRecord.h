@@ -11,12 +11,13 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/files/posix_io.h"
+
 class CExtractionRecord {
  public:
   CExtractionRecord() = default;
   CExtractionRecord(const CExtractionRecord&) = delete;
   CExtractionRecord& operator=(const CExtractionRecord&) = delete;
-  ~CExtractionRecord();
 
   // Reads what earlier runs recorded in `folder` (a line that does not parse
   // is passed over) and opens the record for appending. 0, or the system's
@@ -39,7 +40,7 @@ class CExtractionRecord {
 
   std::string m_folder;
   std::unordered_map<std::int64_t, Entry> m_entries;
-  int m_fd = -1;
+  files::FileDescriptor m_file;
 };
 
 #endif  // KORVEL_TMMSGEXTRACTOR_EXTRACTIONRECORD_H_

@@ -30,11 +30,16 @@ using LPCSTR = const char*;
 // System error numbers used by the stand-ins.
 constexpr LONG ERROR_SUCCESS = 0;
 constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+constexpr LONG ERROR_PATH_NOT_FOUND = 3;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
+constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr LONG ERROR_WRITE_FAULT = 29;
+constexpr LONG ERROR_READ_FAULT = 30;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
+constexpr LONG ERROR_DISK_FULL = 112;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr LONG ERROR_FILE_TOO_LARGE = 223;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_BADDB = 1009;
 

@@ -9,6 +9,7 @@
 
 #include "KorvelToMaelisMigrationExport/export/error_numbers.h"
 #include "KorvelToMaelisMigrationExport/export/file_operations.h"
+#include "platform/files/posix_io.h"
 
 namespace export_engine {
 namespace {
@@ -102,23 +103,15 @@ Status CsvFile::Flush() {
 
 Status CsvFile::WriteWhole(const char* data, size_t size) {
   const int fd = file_.fd();
-  off_t at = written_;
-  while (size > 0) {
-    const ssize_t written = ::pwrite(fd, data, size, at);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      // A disk that fills up takes part of a line before it refuses the
-      // rest; the successor's import would read that part as a whole row,
-      // so it goes, with any space set aside after it.
-      const Status failure = Status::FileFailure(errno, error_number::kFileNotFound);
-      if (::ftruncate(fd, written_) == 0) reserved_ = written_;
-      return failure;
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-    at += written;
+  if (const int error = files::WriteAllAt(fd, std::string_view(data, size), written_); error != 0) {
+    // A disk that fills up takes part of a line before it refuses the
+    // rest; the successor's import would read that part as a whole row,
+    // so it goes, with any space set aside after it.
+    const Status failure = Status::FileFailure(error, error_number::kFileNotFound);
+    if (::ftruncate(fd, written_) == 0) reserved_ = written_;
+    return failure;
   }
-  written_ = at;
+  written_ += static_cast<off_t>(size);
   return Status();
 }
 

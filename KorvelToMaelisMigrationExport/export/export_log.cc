@@ -13,6 +13,7 @@
 
 #include "KorvelToMaelisMigrationExport/export/file_operations.h"
 #include "platform/codepage/codepage.h"
+#include "platform/files/posix_io.h"
 
 namespace export_engine {
 namespace {
@@ -25,16 +26,6 @@ constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 struct sigaction g_earlier_actions[std::size(kCrashSignals)];
 std::atomic<ExportLog*> g_open_log{nullptr};
 
-void WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-}
-
 }  // namespace
 
 ExportLog::ExportLog(std::function<void()> yield, std::function<void(QStringView)> observe)
@@ -44,7 +35,7 @@ ExportLog::~ExportLog() { CloseExportLog(); }
 
 void ExportLog::WritePending() {
   const std::size_t size = pending_size_.load();
-  if (fd_ >= 0 && size > 0) WriteAll(fd_, pending_.get(), size);
+  if (fd_ >= 0 && size > 0) files::WriteAll(fd_, std::string_view(pending_.get(), size));
   pending_size_.store(0);
 }
 
@@ -100,7 +91,7 @@ void ExportLog::WriteLogLine(QStringView line) {
       size = 0;
     }
     if (bytes.size() > kBlockBytes) {
-      WriteAll(fd_, bytes.data(), bytes.size());
+      files::WriteAll(fd_, bytes);
     } else {
       std::memcpy(pending_.get() + size, bytes.data(), bytes.size());
       pending_size_.store(size + bytes.size());

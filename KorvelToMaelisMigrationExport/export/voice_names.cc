@@ -1,7 +1,6 @@
 #include "KorvelToMaelisMigrationExport/export/voice_names.h"
 
 #include <fcntl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "KorvelToMaelisMigrationExport/export/file_operations.h"
 #include "KorvelToMaelisMigrationExport/export/output_paths.h"
 #include "platform/files/folder_lock.h"
+#include "platform/files/posix_io.h"
 
 namespace export_engine {
 namespace {
@@ -61,14 +61,8 @@ Status CopyRecording(int source, const QString& target) {
   if (const int error = CreateForReplacing(target, copy); error != 0) {
     return Status::FileFailure(error, error_number::kPathNotFound);
   }
-  off_t offset = 0;
-  for (;;) {
-    const ssize_t copied = ::sendfile(copy.fd(), source, &offset, 1 << 30);
-    if (copied == 0) break;
-    if (copied < 0) {
-      if (errno == EINTR) continue;
-      return Status::FileFailure(errno, error_number::kFileNotFound);
-    }
+  if (const int error = files::CopyAll(source, copy.fd()); error != 0) {
+    return Status::FileFailure(error, error_number::kFileNotFound);
   }
   if (const int error = copy.Commit(); error != 0) return Status::FileFailure(error, error_number::kFileNotFound);
   return Status();

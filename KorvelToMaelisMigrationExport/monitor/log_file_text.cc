@@ -12,6 +12,7 @@
 
 #include "KorvelToMaelisMigrationExport/export/error_numbers.h"
 #include "platform/codepage/codepage.h"
+#include "platform/files/posix_io.h"
 
 namespace monitor {
 namespace {
@@ -34,23 +35,11 @@ LogFileText ReadLogFileText(const QString& path) {
 
   // The writer may be in the middle of a line: whatever is on disk now is
   // the text of this read, and the next read sees the rest.
-  const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Failed(errno);
+  const files::FileDescriptor file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!file.valid()) return Failed(errno);
   std::string bytes;
   bytes.reserve(static_cast<size_t>(info.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const int read_error = errno;
-      ::close(fd);
-      return Failed(read_error);
-    }
-    bytes.append(buffer, static_cast<size_t>(got));
-  }
-  ::close(fd);
+  if (const int error = files::ReadAll(file.get(), &bytes); error != 0) return Failed(error);
 
   LogFileText result;
   result.state = LogFileText::State::kRead;

@@ -24,6 +24,7 @@
 #include "KorvelToMaelisMigrationExport/reconcile/export_replay.h"
 #include "KorvelToMaelisMigrationExport/reconcile/message_store_walk.h"
 #include "KorvelToMaelisMigrationExport/reconcile/stages.h"
+#include "platform/files/posix_io.h"
 
 namespace reconcile {
 namespace {
@@ -33,31 +34,18 @@ using export_engine::Status;
 constexpr char16_t kExplained[] = u"explained-failure";
 constexpr qsizetype kCompareBytes = 1 << 16;
 
-// Reads up to `size` bytes, short only at the end of the file.
-ssize_t ReadFully(int fd, char* data, size_t size) {
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t read = ::read(fd, data + done, size - done);
-    if (read < 0 && errno == EINTR) continue;
-    if (read < 0) return -1;
-    if (read == 0) break;
-    done += static_cast<size_t>(read);
-  }
-  return static_cast<ssize_t>(done);
-}
-
 // Empty when the file at `path` holds exactly the bytes of `recording`;
 // otherwise what differs.
 QString CompareWithRecording(int recording, const QString& path) {
-  const int copy = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (copy < 0) return errno == ENOENT ? QStringLiteral("missing") : QStringLiteral("cannot be opened");
+  const files::FileDescriptor copy(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!copy.valid()) return errno == ENOENT ? QStringLiteral("missing") : QStringLiteral("cannot be opened");
   QByteArray expected(kCompareBytes, Qt::Uninitialized);
   QByteArray found(kCompareBytes, Qt::Uninitialized);
   qint64 offset = 0;
   QString difference;
   for (;;) {
-    const ssize_t want = ReadFully(recording, expected.data(), kCompareBytes);
-    const ssize_t got = ReadFully(copy, found.data(), kCompareBytes);
+    const ssize_t want = files::ReadFully(recording, expected.data(), kCompareBytes);
+    const ssize_t got = files::ReadFully(copy.get(), found.data(), kCompareBytes);
     if (want < 0 || got < 0) {
       difference = QStringLiteral("cannot be read");
       break;
@@ -77,7 +65,6 @@ QString CompareWithRecording(int recording, const QString& path) {
     if (want < kCompareBytes) break;
     offset += want;
   }
-  ::close(copy);
   return difference;
 }
 

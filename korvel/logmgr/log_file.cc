@@ -18,20 +18,11 @@ namespace {
 constexpr wchar_t kLogManagerKey[] = L"Software\\Halvern\\QoLogMgr\\1.0";
 constexpr wchar_t kLogFileValue[] = L"Log File";
 
+// The log file is created when missing, so a missing entry is a missing
+// folder.
 HRESULT HresultFromErrno(int error) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-      return HRESULT_FROM_WIN32(3);  // the path's folder is missing
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
-    case ENOSPC:
-      return HRESULT_FROM_WIN32(112);  // the disk is full
-    default:
-      return E_FAIL;
-  }
+  const DWORD code = files::ErrorFromErrno(error, ERROR_SUCCESS, files::FileUse::kCreated);
+  return code == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(code);
 }
 
 std::wstring RegisteredLogFile() {
@@ -68,21 +59,11 @@ HRESULT LogFile::Open(const std::string& path, std::unique_ptr<LogFile>* file) {
   return S_OK;
 }
 
-LogFile::~LogFile() { ::close(fd_); }
-
 HRESULT LogFile::AppendLine(std::string_view line) {
   std::string whole(line);
   whole += '\n';
-  std::size_t done = 0;
-  while (done < whole.size()) {
-    ssize_t written = ::write(fd_, whole.data() + done, whole.size() - done);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return HresultFromErrno(errno);
-    }
-    done += static_cast<std::size_t>(written);
-  }
-  return S_OK;
+  const int error = files::WriteAll(file_.get(), whole);
+  return error == 0 ? S_OK : HresultFromErrno(error);
 }
 
 }  // namespace korvel::logmgr

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/com/hresult.h"
+#include "platform/files/posix_io.h"
 
 namespace korvel::logmgr {
 
@@ -14,7 +15,6 @@ class LogFile {
  public:
   // Opens `path` for appending, creating it when missing.
   static HRESULT Open(const std::string& path, std::unique_ptr<LogFile>* file);
-  ~LogFile();
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
 
@@ -23,8 +23,8 @@ class LogFile {
   HRESULT AppendLine(std::string_view line);
 
  private:
-  explicit LogFile(int fd) : fd_(fd) {}
-  int fd_;
+  explicit LogFile(int fd) : file_(fd) {}
+  files::FileDescriptor file_;
 };
 
 }  // namespace korvel::logmgr

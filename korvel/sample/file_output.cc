@@ -1,24 +1,23 @@
 #include "korvel/sample/file_output.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "platform/files/posix_io.h"
 
 namespace korvel_sample {
 
 Status WriteWholeFile(const std::filesystem::path& path, std::string_view bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
+  files::FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!file.valid()) {
     return Status::Error(path.string() + ": cannot create the file (" + std::strerror(errno) + ")");
   }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const int write_errno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    return Status::Error(path.string() + ": cannot write the file (" +
-                         std::strerror(written ? errno : write_errno) + ")");
-  }
+  int error = files::WriteAll(file.get(), bytes);
+  if (file.Close() != 0 && error == 0) error = errno;
+  if (error != 0) return Status::Error(path.string() + ": cannot write the file (" + std::strerror(error) + ")");
   return Status::Ok();
 }
 

@@ -15,6 +15,7 @@
 #include "platform/codepage/codepage.h"
 #include "platform/eventlog/event_record.h"
 #include "platform/eventlog/last_error.h"
+#include "platform/files/posix_io.h"
 #include "platform/json/json_text.h"
 
 namespace {
@@ -69,23 +70,12 @@ void WriteToSyslog(const EventLog& log, const eventlog::EventRecord& event) {
 }
 
 DWORD AppendLine(const std::string& path, std::string line) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+  files::FileDescriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+  if (!file.valid()) return files::ErrorFromErrno(errno, ERROR_WRITE_FAULT, files::FileUse::kCreated);
   // One write per event, so that events of several writers never interleave.
   line += '\n';
-  std::size_t done = 0;
-  DWORD error = ERROR_SUCCESS;
-  while (done < line.size()) {
-    ssize_t written = ::write(fd, line.data() + done, line.size() - done);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      error = ErrorFromErrno(errno, ERROR_WRITE_FAULT);
-      break;
-    }
-    done += static_cast<std::size_t>(written);
-  }
-  ::close(fd);
-  return error;
+  const int error = files::WriteAll(file.get(), line);
+  return error == 0 ? ERROR_SUCCESS : files::ErrorFromErrno(error, ERROR_WRITE_FAULT);
 }
 
 BOOL Fail(DWORD error) {

@@ -15,6 +15,7 @@
 #include "platform/eventlog/last_error.h"
 #include "platform/eventlog/message_format.h"
 #include "platform/eventlog/message_table.h"
+#include "platform/files/posix_io.h"
 
 struct MessageLibrary {
   eventlog::MessageTable table;
@@ -32,40 +33,18 @@ bool IsLoaded(HMODULE module) {
   return g_libraries.contains(module);
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // The whole file, or an error number.
 DWORD ReadMessageFile(const std::string& path, std::string* bytes) {
   // Not blocking, so that a named pipe is refused below instead of waited on.
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) return ErrorFromErrno(errno, ERROR_READ_FAULT);
+  files::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!file.valid()) return files::ErrorFromErrno(errno, ERROR_READ_FAULT);
   struct stat status {};
-  if (::fstat(file.get(), &status) != 0) return ErrorFromErrno(errno, ERROR_READ_FAULT);
+  if (::fstat(file.get(), &status) != 0) return files::ErrorFromErrno(errno, ERROR_READ_FAULT);
   if (S_ISDIR(status.st_mode)) return ERROR_ACCESS_DENIED;
   if (!S_ISREG(status.st_mode)) return ERROR_BAD_EXE_FORMAT;
-  char chunk[65536];
-  for (;;) {
-    ssize_t got = ::read(file.get(), chunk, sizeof chunk);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return ErrorFromErrno(errno, ERROR_READ_FAULT);
-    }
-    if (got == 0) return ERROR_SUCCESS;
-    if (bytes->size() + static_cast<std::size_t>(got) > kLargestMessageFile) return ERROR_BAD_EXE_FORMAT;
-    bytes->append(chunk, static_cast<std::size_t>(got));
-  }
+  const int error = files::ReadAll(file.get(), bytes, kLargestMessageFile);
+  if (error == EFBIG) return ERROR_BAD_EXE_FORMAT;
+  return error == 0 ? ERROR_SUCCESS : files::ErrorFromErrno(error, ERROR_READ_FAULT);
 }
 
 // The message text named by the source flags, or an error number.

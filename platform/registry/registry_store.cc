@@ -11,31 +11,10 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/files/posix_io.h"
+
 namespace registry {
 namespace {
-
-// Closes a descriptor on every way out.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now, so that a failing close (the last chance to hear of a write
-  // error) can be reported.
-  int Close() {
-    int rc = close(fd_);
-    fd_ = -1;
-    return rc;
-  }
-
- private:
-  int fd_;
-};
 
 // The last file parsed. It is reused only for the very same bytes: the file's
 // size and time stamps could stay the same across a quick rewrite in place,
@@ -56,31 +35,11 @@ std::string Describe(const std::string& path, const char* action, int error_numb
   return path + ": cannot " + action + ": " + std::strerror(error_number);
 }
 
+// A write fails as denied or as a fault: the registry's callers know no
+// other results.
 LONG ResultOfErrno(int error_number) {
-  return error_number == EACCES || error_number == EPERM || error_number == EROFS ? ERROR_ACCESS_DENIED
-                                                                                    : ERROR_WRITE_FAULT;
-}
-
-bool ReadAll(int fd, std::string* bytes) {
-  bytes->clear();
-  char buffer[65536];
-  for (;;) {
-    ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) return true;
-    bytes->append(buffer, static_cast<size_t>(got));
-  }
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t put = write(fd, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(put));
-  }
-  return true;
+  return files::ErrorFromErrno(error_number, ERROR_WRITE_FAULT) == ERROR_ACCESS_DENIED ? ERROR_ACCESS_DENIED
+                                                                                         : ERROR_WRITE_FAULT;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -100,7 +59,7 @@ std::optional<std::string> ReadFile(const std::string& path, struct stat* st, LO
                                     std::string* error) {
   *result = ERROR_SUCCESS;
   // O_NONBLOCK: a pipe under the name must not hang the program in open.
-  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  files::FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) {
     int error_number = errno;
     if (error_number == ENOENT || error_number == ENOTDIR) return std::nullopt;
@@ -115,8 +74,9 @@ std::optional<std::string> ReadFile(const std::string& path, struct stat* st, LO
     *result = ERROR_BADDB;
     return std::nullopt;
   }
-  if (!stated || !ReadAll(fd.get(), &bytes)) {
-    *error = Describe(path, "read", errno);
+  const int read_error = stated ? files::ReadAll(fd.get(), &bytes) : errno;
+  if (read_error != 0) {
+    *error = Describe(path, "read", read_error);
     *result = ERROR_BADDB;
     return std::nullopt;
   }
@@ -151,23 +111,24 @@ LONG ReplaceFile(const std::string& path, std::string_view bytes, const struct s
     *error = Describe(temporary, "create", error_number);
     return ResultOfErrno(error_number);
   }
-  FileDescriptor fd(raw_fd);
-  bool written = WriteAll(fd.get(), bytes);
-  if (written && old != nullptr) {
-    written = fchmod(fd.get(), old->st_mode & 07777) == 0 &&
-              (geteuid() != 0 || fchown(fd.get(), old->st_uid, old->st_gid) == 0);
+  files::FileDescriptor fd(raw_fd);
+  int error_number = files::WriteAll(fd.get(), bytes);
+  if (error_number == 0 && old != nullptr &&
+      (fchmod(fd.get(), old->st_mode & 07777) != 0 ||
+       (geteuid() == 0 && fchown(fd.get(), old->st_uid, old->st_gid) != 0))) {
+    error_number = errno;
   }
-  written = written && fsync(fd.get()) == 0;
-  written = fd.Close() == 0 && written;
-  if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
-    int error_number = errno;
+  if (error_number == 0 && fsync(fd.get()) != 0) error_number = errno;
+  if (fd.Close() != 0 && error_number == 0) error_number = errno;
+  if (error_number == 0 && rename(temporary.c_str(), path.c_str()) != 0) error_number = errno;
+  if (error_number != 0) {
     unlink(temporary.c_str());
     *error = Describe(path, "write", error_number);
     return ResultOfErrno(error_number);
   }
   // The rename itself lasts only once the folder is on disk; the file is in
   // place either way, so a failure here is not the caller's concern.
-  FileDescriptor folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  files::FileDescriptor folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.valid()) fsync(folder.get());
   return ERROR_SUCCESS;
 }
@@ -218,7 +179,7 @@ LONG AddRegistryKey(const std::string& path, RegistryRoot root, const std::wstri
   // writers queue here, so that no one appends to a file about to be replaced.
   // Read access is enough for flock, whoever created the lock file.
   std::string lock_path = path + ".lock";
-  FileDescriptor lock(open(lock_path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666));
+  files::FileDescriptor lock(open(lock_path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666));
   if (!lock.valid()) {
     int error_number = errno;
     *error = Describe(lock_path, "open", error_number);
