@@ -35,8 +35,8 @@ class CMimeHelper {
   // character, or one that is "." or "..") is refused like a name the file
   // system refuses.
   HRESULT Initialize(const CBstr& outputFolder, const CBstr& ownerAlias);
-  // Appends "name: value"; the value is written as it is, a line feed in it
-  // included.
+  // Appends "name: value", each line break in the value folded (a line end
+  // and a blank), so that no value can end its header early.
   HRESULT WriteMIMEHeader(const wchar_t* name, const CBstr& value);
   // Appends the two empty lines and the base64 body of `audio`, read from
   // the start to its end.

@@ -27,6 +27,10 @@ struct Prompt {
 inline constexpr int kOverwriteEarlierExportQuestion = 129;
 inline constexpr int kAccountMayNotReadMailboxesQuestion = 133;
 
+// Thrown by a front end's Yield to end a run; caught by whoever called
+// RunExport.
+struct RunAbandoned {};
+
 class ExportFrontEnd {
  public:
   virtual ~ExportFrontEnd() = default;
@@ -43,7 +47,10 @@ class ExportFrontEnd {
   virtual void SetProgressRange(int maximum) = 0;
   virtual void SetProgress(int value) = 0;
 
-  // Lets the front end handle its events; called after every log line.
+  // Lets the front end handle its events; called after every log line. A
+  // front end that is closing ends the run from here by throwing
+  // RunAbandoned: it leaves RunExport at once, every file the run has not
+  // committed is removed on the way out, and the log is closed as it stands.
   virtual void Yield() = 0;
 
   // Keeps the output path for the next start of the program.

@@ -84,10 +84,6 @@ constexpr int kExitLeft = 3840;
 constexpr int kButtonWidth = 1200;
 constexpr int kButtonHeight = 375;
 
-// Thrown out of an export's yield when the program ends meanwhile, so that the
-// run stops between two log lines and closes its files on the way out.
-struct ProgramEnding {};
-
 QAction* MenuAction(QMenu* menu, const char* name, const std::function<void()>& action) {
   QAction* entry = menu->addAction(QString());
   entry->setObjectName(QLatin1StringView(name));
@@ -263,7 +259,7 @@ void frmMain::cmdStart_Click() {
     } else if (result.ends_program) {
       ExitApplication();
     }
-  } catch (const ProgramEnding&) {
+  } catch (const export_engine::RunAbandoned&) {
     exporting_ = false;
     QApplication::restoreOverrideCursor();
   }
@@ -329,7 +325,7 @@ void frmMain::SetProgress(int value) { ProgressBar_->setValue(value); }
 
 void frmMain::Yield() {
   QCoreApplication::processEvents();
-  if (ending_ && exporting_) throw ProgramEnding{};
+  if (ending_ && exporting_) throw export_engine::RunAbandoned{};
 }
 
 void frmMain::SaveSettings(const QString& output_path) { SaveOutputFolderSetting(output_path); }

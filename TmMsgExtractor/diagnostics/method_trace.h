@@ -18,6 +18,10 @@
 //
 // The entry and exit lines and the failed-call lines reach the log manager
 // only; the administrator sees LogMessage lines.
+//
+// A failed call's description is a fixed text of the log, not the source
+// text of the call: support staff search logs for these texts, so a variable
+// renamed in the code keeps its description.
 #ifndef KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_METHOD_TRACE_H_
 #define KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_METHOD_TRACE_H_
 
