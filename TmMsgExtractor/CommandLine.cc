@@ -8,8 +8,7 @@ bool IsSwitch(const CBstr& argument, const wchar_t* dash_form, const wchar_t* sl
 
 }  // namespace
 
-ExtractorSettings ReadSwitches(const std::vector<CBstr>& arguments,
-                               const std::function<void(const CBstr& path)>& open_log) {
+ExtractorSettings ReadSwitches(const std::vector<CBstr>& arguments) {
   ExtractorSettings settings;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const CBstr& argument = arguments[i];
@@ -17,7 +16,7 @@ ExtractorSettings ReadSwitches(const std::vector<CBstr>& arguments,
     if (IsSwitch(argument, L"-dir", L"/dir")) {
       if (has_value) settings.folder = arguments[++i];
     } else if (IsSwitch(argument, L"-log", L"/log")) {
-      if (has_value) open_log(arguments[++i]);
+      if (has_value) settings.logs.push_back(arguments[++i]);
     } else if (IsSwitch(argument, L"-dom", L"/dom")) {
       if (has_value) settings.domain = arguments[++i];
     }

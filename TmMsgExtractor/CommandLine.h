@@ -7,7 +7,6 @@
 #ifndef KORVEL_TMMSGEXTRACTOR_COMMANDLINE_H_
 #define KORVEL_TMMSGEXTRACTOR_COMMANDLINE_H_
 
-#include <functional>
 #include <vector>
 
 #include "TmMsgExtractor/diagnostics/bstr.h"
@@ -15,11 +14,10 @@
 struct ExtractorSettings {
   CBstr folder;
   CBstr domain;
+  // Every log switch's value, in order: each is opened in turn.
+  std::vector<CBstr> logs;
 };
 
-// `open_log` is called for every log switch with a value, at the moment it is
-// read; it may throw to end the reading there.
-ExtractorSettings ReadSwitches(const std::vector<CBstr>& arguments,
-                               const std::function<void(const CBstr& path)>& open_log);
+ExtractorSettings ReadSwitches(const std::vector<CBstr>& arguments);
 
 #endif  // KORVEL_TMMSGEXTRACTOR_COMMANDLINE_H_

@@ -39,42 +39,44 @@ bool IsFolder(const CBstr& folder) {
 // included: a second extractor would otherwise write into the first one's
 // log, which the export program follows. A folder that is not there is left
 // to the checks below.
-void LockOutputFolder(const std::vector<CBstr>& arguments, files::FolderLock& folderLock) {
-  const CBstr folder = WithoutTrailingSeparator(ReadSwitches(arguments, [](const CBstr&) {}).folder);
-  if (folder.IsEmpty() || !IsFolder(folder)) return;
+HRESULT LockOutputFolder(const CBstr& folder, files::FolderLock& folderLock) {
+  if (folder.IsEmpty() || !IsFolder(folder)) return S_OK;
   if (folderLock.Acquire(ToSystemText(folder.c_str())) == files::FolderLock::Result::kHeldElsewhere) {
     ConsolePrint(L"Output folder %s is in use by another export or message extraction\n", folder.c_str());
     g_ExtractorState.exitCode = -1;
-    throw E_FAIL;
+    return E_FAIL;
   }
+  return S_OK;
 }
 
-// Steps that end the run throw an HRESULT, caught by RunExtractor.
-void ExtractMessages(int argc, const char* const argv[], files::FolderLock& folderLock) {
+// A failure that ends the run is returned; the exit code is set where it is
+// not the usual -1.
+HRESULT ExtractMessages(int argc, const char* const argv[], files::FolderLock& folderLock) {
   HRESULT hr = g_TraceLog.Initialize(nullptr, L"MsgExtractor", nullptr);
   if (FAILED(hr)) {
     ConsolePrint(L"Failed to Initialized LogManager, 0x%08X\n", hr);
-    throw hr;
+    return hr;
   }
   g_TraceLog.LogMessage(LOG_LEVEL_INFO, L"Initialized Log Manager");
 
   std::vector<CBstr> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(FromSystemText(argv[i]));
-  LockOutputFolder(arguments, folderLock);
-  ExtractorSettings settings = ReadSwitches(arguments, [](const CBstr& path) {
+  ExtractorSettings settings = ReadSwitches(arguments);
+  if (FAILED(hr = LockOutputFolder(WithoutTrailingSeparator(settings.folder), folderLock))) return hr;
+  for (const CBstr& path : settings.logs) {
     if (FAILED(g_TraceLog.OpenLogFile(path.c_str()))) {
       g_ExtractorState.exitCode = -3;
       ConsolePrint(L"Failed to Open LogFile\n");
-      throw E_FAIL;
+      return E_FAIL;
     }
     ConsolePrint(L"LogFile Set to %s\n", path.c_str());
-  });
+  }
 
   CBstr& folder = settings.folder;
   const CBstr& domain = settings.domain;
   if (folder.IsEmpty()) {
     g_TraceLog.LogMessage(LOG_LEVEL_ERROR, kUsage);
-    throw E_INVALIDARG;
+    return E_INVALIDARG;
   }
   if (domain.IsEmpty()) g_TraceLog.LogMessage(LOG_LEVEL_INFO, L"No SMTP domain specified");
 
@@ -83,11 +85,11 @@ void ExtractMessages(int argc, const char* const argv[], files::FolderLock& fold
   struct stat status {};
   if (stat(ToSystemText(folder.c_str()).c_str(), &status) != 0) {
     g_TraceLog.LogMessageFormat(LOG_LEVEL_ERROR, L"Directory %s Not found", folder.c_str());
-    throw E_INVALIDARG;
+    return E_INVALIDARG;
   }
   if (!S_ISDIR(status.st_mode)) {
     g_TraceLog.LogMessageFormat(LOG_LEVEL_ERROR, L"%s is not a directory", folder.c_str());
-    throw E_INVALIDARG;
+    return E_INVALIDARG;
   }
   g_TraceLog.LogMessageFormat(LOG_LEVEL_INFO, L"Output Directory set to %s, SMTP domain is set to %s",
                               folder.c_str(), domain.c_str());
@@ -103,12 +105,12 @@ void ExtractMessages(int argc, const char* const argv[], files::FolderLock& fold
                                 L"remaining messages",
                                 FromSystemText(interrupt::SignalName(stop)).c_str());
     g_ExtractorState.exitCode = interrupt::ExitStatusFor(stop);
-    throw E_ABORT;
+    return E_ABORT;
   }
   if (FAILED(hr)) {
     TraceFailedCall(L"pautoMsgHelper->Run()", hr);
     g_TraceLog.LogMessage(LOG_LEVEL_ERROR, L"Failed extracting messages, See logs for details");
-    throw hr;
+    return hr;
   }
   if (g_ExtractorState.errorsEncountered) {
     g_TraceLog.LogMessage(LOG_LEVEL_INFO,
@@ -118,6 +120,7 @@ void ExtractMessages(int argc, const char* const argv[], files::FolderLock& fold
   }
   // Releases the store session and manager before COM closes.
   pautoMsgHelper.reset();
+  return S_OK;
 }
 
 }  // namespace
@@ -135,8 +138,11 @@ int RunExtractor(int argc, const char* const argv[]) {
   interrupt::InstallHandlers();
   files::FolderLock folderLock;
   try {
-    ExtractMessages(argc, argv, folderLock);
+    if (FAILED(ExtractMessages(argc, argv, folderLock)) && g_ExtractorState.exitCode == 0) {
+      g_ExtractorState.exitCode = -1;
+    }
   } catch (HRESULT) {
+    // A text that could not be allocated.
     if (g_ExtractorState.exitCode == 0) g_ExtractorState.exitCode = -1;
   } catch (...) {
     ConsolePrint(L"Unknown Exception\n");

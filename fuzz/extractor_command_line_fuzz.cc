@@ -27,9 +27,9 @@ bool IsArgument(const CBstr& value, const std::vector<CBstr>& arguments) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<CBstr> arguments;
   for (std::string_view word : CommandLineWords(data, size)) arguments.emplace_back(FromSystemText(word));
+  const ExtractorSettings settings = ReadSwitches(arguments);
   bool logs_are_arguments = true;
-  const ExtractorSettings settings =
-      ReadSwitches(arguments, [&](const CBstr& path) { logs_are_arguments &= IsArgument(path, arguments); });
+  for (const CBstr& log : settings.logs) logs_are_arguments &= IsArgument(log, arguments);
   if (!logs_are_arguments || (!settings.folder.IsEmpty() && !IsArgument(settings.folder, arguments)) ||
       (!settings.domain.IsEmpty() && !IsArgument(settings.domain, arguments))) {
     std::abort();

@@ -32,9 +32,9 @@ TEST(ReadSwitches, FollowsTheSubstringValueAndLastValueRules) {
       {{}, L"", L"", {}},
   };
   for (const Case& c : cases) {
+    const ExtractorSettings settings = ReadSwitches(std::vector<CBstr>(c.words.begin(), c.words.end()));
     std::vector<std::wstring> logs;
-    const ExtractorSettings settings = ReadSwitches(std::vector<CBstr>(c.words.begin(), c.words.end()),
-                                                    [&](const CBstr& path) { logs.emplace_back(path.c_str()); });
+    for (const CBstr& log : settings.logs) logs.emplace_back(log.c_str());
     const std::wstring first = c.words.empty() ? L"" : c.words.front();
     EXPECT_EQ(settings.folder.c_str(), c.folder) << first;
     EXPECT_EQ(settings.domain.c_str(), c.domain) << first;
