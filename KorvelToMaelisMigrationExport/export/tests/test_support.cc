@@ -1,14 +1,8 @@
 #include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <stdexcept>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -35,31 +29,6 @@ class QtApplicationEnvironment : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 }  // namespace
-
-TempFolder::TempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/korvel-export-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = QFile::decodeName(pattern.c_str());
-}
-
-TempFolder::~TempFolder() { QDir(path_).removeRecursively(); }
-
-std::string ReadBytes(const QString& path) {
-  std::ifstream in(QFile::encodeName(path).constData(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const QString& path, const std::string& bytes) {
-  std::ofstream out(QFile::encodeName(path).constData(), std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-int CountOf(const std::string& text, const std::string& needle) {
-  int count = 0;
-  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++count;
-  return count;
-}
 
 QString ReadUtf16LeText(const QString& path) {
   const std::string bytes = ReadBytes(path);

@@ -1,5 +1,6 @@
-// Shared by the export engine's tests: a temporary folder per test, file
-// helpers, and the application object Qt's database drivers need.
+// Shared by the export program's tests: the shared test helpers with Qt
+// paths, the application object Qt's database drivers need, the server's
+// registry file and the kit's programs run to their end.
 #ifndef KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
 #define KORVEL_EXPORT_EXPORT_TESTS_TEST_SUPPORT_H_
 
@@ -10,30 +11,25 @@
 
 #include <QProcessEnvironment>
 #include <QString>
+#include <QFile>
 #include <QStringList>
+
+#include "tests/support/temp_folder.h"
 
 namespace export_test {
 
-// A fresh folder under $TMPDIR (or /tmp), removed with everything in it.
-class TempFolder {
+using korvel::test::CountOf;
+
+class TempFolder : public korvel::test::TempFolder {
  public:
-  TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder();
-
-  const QString& path() const { return path_; }
-  QString File(const QString& name) const { return path_ + QLatin1Char('/') + name; }
-
- private:
-  QString path_;
+  QString path() const { return QFile::decodeName(korvel::test::TempFolder::path().c_str()); }
+  QString File(const QString& name) const { return path() + QLatin1Char('/') + name; }
 };
 
-std::string ReadBytes(const QString& path);
-void WriteBytes(const QString& path, const std::string& bytes);
-
-// How often `needle` occurs in `text`, occurrences not overlapping.
-int CountOf(const std::string& text, const std::string& needle);
+inline std::string ReadBytes(const QString& path) { return korvel::test::ReadFile(QFile::encodeName(path).toStdString()); }
+inline void WriteBytes(const QString& path, const std::string& bytes) {
+  korvel::test::WriteFile(QFile::encodeName(path).toStdString(), bytes);
+}
 
 // A UTF-16LE file with byte-order mark, as text (the mark dropped).
 QString ReadUtf16LeText(const QString& path);
