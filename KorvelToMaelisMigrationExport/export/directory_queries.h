@@ -13,7 +13,6 @@ inline constexpr char16_t kSubscriberCount[] = u"SELECT count(*) FROM Subscriber
 inline constexpr char16_t kCallHandlers[] = u"Select * from vw_CallHandler";
 inline constexpr char16_t kSubscribers[] = u"Select * from vw_Subscriber WHERE SubscriberType IN (1,3)";
 inline constexpr char16_t kClassesOfService[] = u"Select * from vw_COS order by COSObjectID";
-inline constexpr char16_t kDtmfAccessIds[] = u"Select * from vw_DTMFAccessID";
 inline constexpr char16_t kLocations[] = u"Select * from vw_Location";
 
 // Read whole once per run; a subscriber's rows are found by ParentObjectID:

@@ -30,7 +30,6 @@ bool TableCache::OpenDirectoryTables(const QString& connect) {
   if (last_failure_.ok()) last_failure_ = OpenTable(call_handlers_, directory_query::kCallHandlers, u"CallHandlerObjectID");
   if (last_failure_.ok()) last_failure_ = OpenTable(subscribers_, directory_query::kSubscribers, u"SubscriberObjectID");
   if (last_failure_.ok()) last_failure_ = OpenTable(classes_of_service_, directory_query::kClassesOfService, u"");
-  if (last_failure_.ok()) last_failure_ = OpenTable(dtmf_access_ids_, directory_query::kDtmfAccessIds, u"");
   if (last_failure_.ok()) last_failure_ = OpenTable(locations_, directory_query::kLocations, u"");
   if (last_failure_.ok()) return true;
   CloseDirectoryTables();
@@ -38,7 +37,7 @@ bool TableCache::OpenDirectoryTables(const QString& connect) {
 }
 
 void TableCache::CloseDirectoryTables() {
-  for (CachedTable* table : {&call_handlers_, &subscribers_, &classes_of_service_, &dtmf_access_ids_, &locations_}) {
+  for (CachedTable* table : {&call_handlers_, &subscribers_, &classes_of_service_, &locations_}) {
     table->records.Reset({});
     table->open = false;
   }

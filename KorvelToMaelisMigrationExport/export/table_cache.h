@@ -1,4 +1,4 @@
-// The five directory tables, read once at start-up and kept for the life of
+// The four directory tables, read once at start-up and kept for the life of
 // the program: the export walks the subscribers and finds each one's call
 // handler, class of service and location among the others by object id. The
 // export therefore sees the directory as it was when the program started.
@@ -35,7 +35,6 @@ class TableCache {
   const RecordTable& call_handlers() const { return call_handlers_.records; }
   const RecordTable& subscribers() const { return subscribers_.records; }
   const RecordTable& classes_of_service() const { return classes_of_service_.records; }
-  const RecordTable& dtmf_access_ids() const { return dtmf_access_ids_.records; }
   const RecordTable& locations() const { return locations_.records; }
 
  private:
@@ -50,7 +49,6 @@ class TableCache {
   CachedTable call_handlers_;
   CachedTable subscribers_;
   CachedTable classes_of_service_;
-  CachedTable dtmf_access_ids_;
   CachedTable locations_;
   Status last_failure_;
 };

@@ -25,7 +25,6 @@ constexpr const char* kSchema[] = {
     "CREATE VIEW vw_COS AS SELECT * FROM COS",
     "CREATE VIEW vw_CallHandler AS SELECT * FROM CallHandler",
     "CREATE VIEW vw_Subscriber AS SELECT * FROM Subscriber",
-    "CREATE VIEW vw_DTMFAccessID AS SELECT * FROM DTMFAccessID",
 };
 
 int next_connection = 0;
