@@ -16,7 +16,7 @@ KORVEL_PACKAGES=(
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
   libsqlite3-dev sqlite3 libdw-dev libssl-dev python3
   help2man file
-  googletest libgtest-dev libbenchmark-dev time
+  googletest libgtest-dev time
   fonts-ipafont-gothic qt6-translations-l10n
   clang-14 libclang-rt-14-dev
 )
@@ -49,7 +49,7 @@ korvel_build() {
 
 korvel_configure_sanitized() {
   CC=clang-14 CXX=clang++-14 cmake -S "$KORVEL_ROOT" -B "$KORVEL_SANITIZE_BUILD" \
-    -DKORVEL_FUZZ=ON -DKORVEL_BUILD_TESTS=ON -DKORVEL_BUILD_BENCHMARKS=OFF "$@" >/dev/null
+    -DKORVEL_FUZZ=ON -DKORVEL_BUILD_TESTS=ON "$@" >/dev/null
 }
 
 korvel_build_sanitized() {
@@ -60,7 +60,7 @@ korvel_build_sanitized() {
 # the Debian package in it; korvel_package_file names the package.
 korvel_package() {
   cmake -S "$KORVEL_ROOT" -B "$KORVEL_PACKAGE_BUILD" -DCMAKE_BUILD_TYPE=Release \
-    -DKORVEL_BUILD_TESTS=OFF -DKORVEL_BUILD_BENCHMARKS=OFF "$@" >/dev/null
+    -DKORVEL_BUILD_TESTS=OFF "$@" >/dev/null
   cmake --build "$KORVEL_PACKAGE_BUILD" --parallel "$(nproc)"
   rm -f "$KORVEL_PACKAGE_BUILD"/*.deb
   (cd "$KORVEL_PACKAGE_BUILD" && cpack -G DEB >/dev/null)

@@ -56,7 +56,7 @@ class CBstr {
   CBstr Left(LONG count) const;
 
   // printf-style formatting into this string (the conventions of FormatWide:
-  // "%s" wide, "%S" 8-bit), with no length limit.
+  // "%s" wide), with no length limit.
   void Format(const wchar_t* format, ...);
 
   // An 8-bit copy in the ANSI code page, owned by this string and replaced by
@@ -79,17 +79,5 @@ class CBstr {
   mutable BSTR m_text = nullptr;
   std::unique_ptr<char[]> m_ansi;
 };
-
-// Wide text into a caller's buffer of `size` bytes in the ANSI code page.
-// Returns the bytes written including the terminator, 0 on failure (a null
-// text, a buffer too small); whatever is written is always terminated.
-// Without a buffer, returns the size the text needs.
-int WideToAnsiBuffer(const wchar_t* text, char* buffer, int size);
-
-// The mirror image, counting wide characters.
-int AnsiToWideBuffer(const char* text, wchar_t* buffer, int size);
-
-// Characters of a terminated wide text, 0 for null.
-int WideLength(const wchar_t* text);
 
 #endif  // KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_BSTR_H_

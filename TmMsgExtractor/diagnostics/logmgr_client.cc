@@ -21,10 +21,9 @@ HRESULT CLogMgrClient::Initialize(const wchar_t* applicationName, const wchar_t*
   return Initialize(CBstr(applicationName), CBstr(moduleName), existingObject);
 }
 
-HRESULT CLogMgrClient::Initialize(const CBstr& applicationName, const CBstr& moduleName,
+HRESULT CLogMgrClient::Initialize(const CBstr& /*applicationName*/, const CBstr& moduleName,
                                   IUnknown* existingObject) {
   if (m_bInitialized) return S_OK;
-  m_strApplicationName = applicationName;
   HRESULT hr = S_OK;
   if (existingObject == nullptr) {
     hr = CoCreateInstance(UuidOf<QoLogMgr>(), nullptr, CLSCTX_INPROC_SERVER, UuidOf<IQoLogMgr>(),
@@ -42,7 +41,6 @@ HRESULT CLogMgrClient::Initialize(const CBstr& applicationName, const CBstr& mod
   DWORD handle = 0;
   if (SUCCEEDED(m_spLogMgr->RegisterModule(moduleName.Bstr(), &handle))) {
     m_dwModuleHandle = handle;
-    m_bRegistered = true;
   }
   return hr;
 }
@@ -54,7 +52,6 @@ HRESULT CLogMgrClient::Uninitialize() {
     // A log manager that fails while being let go must not stop the program.
   }
   m_bInitialized = false;
-  m_bRegistered = false;
   m_dwModuleHandle = 0;
   return S_OK;
 }

@@ -25,7 +25,8 @@ class CLogMgrClient {
   CLogMgrClient(const CLogMgrClient&) = delete;
   CLogMgrClient& operator=(const CLogMgrClient&) = delete;
 
-  // Either name may be null. Without `existingObject` the log manager is
+  // Either name may be null; the log manager here keys lines by module only,
+  // so the application name is not sent. Without `existingObject` the log manager is
   // created and started; with one, its log interface is used. A second call
   // changes nothing. A module name the log manager refuses is not an error:
   // its lines then carry module handle 0.
@@ -42,15 +43,9 @@ class CLogMgrClient {
   // Initialize. Throws E_OUTOFMEMORY.
   HRESULT Trace(LONG level, const wchar_t* format, ...);
 
-  bool IsInitialized() const { return m_bInitialized; }
-  bool IsRegistered() const { return m_bRegistered; }
-  const CBstr& ApplicationName() const { return m_strApplicationName; }
-
  private:
   bool m_bInitialized = false;
-  bool m_bRegistered = false;
   ComPtr<IQoLogMgr> m_spLogMgr;
-  CBstr m_strApplicationName;
   DWORD m_dwModuleHandle = 0;
 };
 

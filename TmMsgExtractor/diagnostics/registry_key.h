@@ -46,8 +46,6 @@ class CRegistryKey {
   // A value's text of any length; `text` is left unchanged on failure.
   LONG GetString(const wchar_t* name, CBstr& text, bool create, bool expand);
 
-  const CBstr& Path() const { return m_path; }
-
  private:
   HKEY m_hRoot = HKEY_LOCAL_MACHINE;
   HKEY m_hKey = nullptr;

@@ -131,15 +131,6 @@ std::string FrameText(std::uintptr_t returnAddress) {
 
 }  // namespace
 
-void AppendStackFrame(CBstr& text, std::uintptr_t returnAddress) {
-  try {
-    CImageHlp::Instance().Initialize();
-    text += CBstr(FromSystemText(FrameText(returnAddress)).c_str());
-  } catch (const std::bad_alloc&) {
-    throw E_OUTOFMEMORY;
-  }
-}
-
 __attribute__((noinline)) void GetStackTrace(CBstr& text) {
   try {
     CImageHlp::Instance().Initialize();

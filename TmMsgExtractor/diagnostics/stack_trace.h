@@ -12,7 +12,6 @@
 #ifndef KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_STACK_TRACE_H_
 #define KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_STACK_TRACE_H_
 
-#include <cstdint>
 
 #include "TmMsgExtractor/diagnostics/bstr.h"
 
@@ -22,9 +21,5 @@ constexpr int kMaxStackWalkSteps = 512;
 // Appends the stack of the calling thread: its callers from the innermost
 // outward, without this function itself and without the outermost frame.
 void GetStackTrace(CBstr& text);
-
-// Appends one frame's text for a return address: the address, and the
-// module, symbol and line of the call it returns from (the byte before it).
-void AppendStackFrame(CBstr& text, std::uintptr_t returnAddress);
 
 #endif  // KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_STACK_TRACE_H_

@@ -37,7 +37,6 @@ class CTraceLog : public CLogMgrClient {
   // be opened. A file opened before gets its closing line and is closed
   // first, so every file the run touched is framed.
   HRESULT OpenLogFile(const wchar_t* path);
-  bool IsLogFileOpen() const { return m_hLogFile != nullptr; }
 
  private:
   void WriteToLogFile(std::string_view ansi_text);

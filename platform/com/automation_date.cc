@@ -10,16 +10,7 @@ constexpr std::int64_t kLastDay = 2958465;   // 9999-12-31
 constexpr std::int64_t kUnixEpochDay = 25569;  // 1970-01-01
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const unsigned year_of_era = static_cast<unsigned>(year - era * 400);
-  const unsigned day_of_year = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const unsigned day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + static_cast<std::int64_t>(day_of_era) - 719468;
-}
-
+// The proleptic Gregorian date of a day counted from 1970-01-01.
 void CivilFromDays(std::int64_t days, std::int64_t* year, unsigned* month, unsigned* day) {
   days += 719468;
   const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
@@ -30,13 +21,6 @@ void CivilFromDays(std::int64_t days, std::int64_t* year, unsigned* month, unsig
   *day = day_of_year - (153 * shifted_month + 2) / 5 + 1;
   *month = shifted_month < 10 ? shifted_month + 3 : shifted_month - 9;
   *year = static_cast<std::int64_t>(year_of_era) + era * 400 + (*month <= 2);
-}
-
-bool IsLeapYear(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-unsigned DaysInMonth(unsigned year, unsigned month) {
-  static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 }  // namespace
@@ -67,19 +51,5 @@ int VariantTimeToSystemTime(DATE date, SYSTEMTIME* time) {
   time->wMinute = static_cast<WORD>(seconds / 60 % 60);
   time->wSecond = static_cast<WORD>(seconds % 60);
   time->wMilliseconds = 0;
-  return TRUE;
-}
-
-int SystemTimeToVariantTime(const SYSTEMTIME* time, DATE* date) {
-  if (time == nullptr || date == nullptr) return FALSE;
-  if (time->wYear < 100 || time->wYear > 9999 || time->wMonth < 1 || time->wMonth > 12 || time->wDay < 1 ||
-      time->wDay > DaysInMonth(time->wYear, time->wMonth) || time->wHour > 23 || time->wMinute > 59 ||
-      time->wSecond > 59) {
-    return FALSE;
-  }
-  const std::int64_t day = DaysFromCivil(time->wYear, time->wMonth, time->wDay) + kUnixEpochDay;
-  const double fraction = static_cast<double>(time->wHour * 3600 + time->wMinute * 60 + time->wSecond) /
-                          static_cast<double>(kSecondsPerDay);
-  *date = day >= 0 ? static_cast<double>(day) + fraction : static_cast<double>(day) - fraction;
   return TRUE;
 }

@@ -1,5 +1,5 @@
-// Conversion between automation dates (DATE: days since 1899-12-30 00:00 with
-// the time of day as the fraction) and calendar fields.
+// Conversion of automation dates (DATE: days since 1899-12-30 00:00 with the
+// time of day as the fraction) into calendar fields.
 //
 // A negative date keeps the day in its integer part and counts the time
 // forward from that day's midnight in the absolute value of its fraction:
@@ -25,9 +25,5 @@ struct SYSTEMTIME {
 // 0). FALSE for a value that is not a number or lies outside the years 100 to
 // 9999.
 int VariantTimeToSystemTime(DATE date, SYSTEMTIME* time);
-
-// The date of calendar fields; milliseconds and the day of the week are
-// ignored. FALSE for a field out of range or a year outside 100 to 9999.
-int SystemTimeToVariantTime(const SYSTEMTIME* time, DATE* date);
 
 #endif  // KORVEL_PLATFORM_COM_AUTOMATION_DATE_H_

@@ -45,24 +45,8 @@ BSTR SysAllocStringLen(LPCOLESTR text, UINT length) {
   return copy;
 }
 
-BOOL SysReAllocString(BSTR* bstr, LPCOLESTR text) {
-  return SysReAllocStringLen(bstr, text, text == nullptr ? 0 : static_cast<UINT>(std::wcslen(text)));
-}
-
-BOOL SysReAllocStringLen(BSTR* bstr, LPCOLESTR text, UINT length) {
-  if (bstr == nullptr) return FALSE;
-  // The new text may point into the old string, so copy before freeing.
-  BSTR copy = SysAllocStringLen(text, length);
-  if (copy == nullptr) return FALSE;
-  SysFreeString(*bstr);
-  *bstr = copy;
-  return TRUE;
-}
-
 void SysFreeString(BSTR bstr) {
   if (bstr != nullptr) std::free(PrefixOf(bstr));
 }
 
 UINT SysStringLen(BSTR bstr) { return bstr == nullptr ? 0 : *PrefixOf(bstr) / sizeof(OLECHAR); }
-
-UINT SysStringByteLen(BSTR bstr) { return bstr == nullptr ? 0 : *PrefixOf(bstr); }

@@ -19,15 +19,9 @@ BSTR SysAllocString(LPCOLESTR text);
 // null; null when memory runs out.
 BSTR SysAllocStringLen(LPCOLESTR text, UINT length);
 
-// Replaces *bstr with a copy of text (a null text gives an empty string) and
-// frees the old one. FALSE when memory runs out; *bstr is then unchanged.
-BOOL SysReAllocString(BSTR* bstr, LPCOLESTR text);
-BOOL SysReAllocStringLen(BSTR* bstr, LPCOLESTR text, UINT length);
-
 void SysFreeString(BSTR bstr);
 
-// Length in characters and in bytes; 0 for null.
+// Length in characters; 0 for null.
 UINT SysStringLen(BSTR bstr);
-UINT SysStringByteLen(BSTR bstr);
 
 #endif  // KORVEL_PLATFORM_COM_BSTR_H_

@@ -42,12 +42,6 @@ class ComPtr {
     if (T* old = std::exchange(object_, nullptr)) old->Release();
   }
 
-  // Takes over a reference the caller owns, without adding a count.
-  void Attach(T* object) {
-    Reset();
-    object_ = object;
-  }
-
   // Hands the reference to the caller, who must release it.
   T* Detach() { return std::exchange(object_, nullptr); }
 
@@ -58,14 +52,6 @@ class ComPtr {
     return &object_;
   }
   void** ReleaseAndGetVoidAddressOf() { return reinterpret_cast<void**>(ReleaseAndGetAddressOf()); }
-
-  // Gives the caller its own counted reference (null when nothing is held).
-  HRESULT CopyTo(T** out) const {
-    if (out == nullptr) return E_POINTER;
-    *out = object_;
-    AddRefHeld();
-    return S_OK;
-  }
 
   // Asks the held object for another interface.
   template <typename U>

@@ -17,7 +17,6 @@ constexpr LCID LOCALE_USER_DEFAULT = 0x400;
 
 constexpr WORD DISPATCH_METHOD = 0x1;
 constexpr WORD DISPATCH_PROPERTYGET = 0x2;
-constexpr WORD DISPATCH_PROPERTYPUT = 0x4;
 
 // The arguments of one call, in reverse order: rgvarg[0] is the last argument.
 struct DISPPARAMS {

@@ -27,8 +27,6 @@ using LPCLSID = CLSID*;
 
 inline constexpr GUID GUID_NULL = {};
 
-constexpr bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
-
 namespace guid_internal {
 
 constexpr unsigned HexDigit(char c) {

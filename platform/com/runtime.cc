@@ -103,11 +103,3 @@ HRESULT CoRegisterComponentClass(REFCLSID clsid, LPCOLESTR prog_id, ComponentFac
   table.classes.push_back(std::move(entry));
   return S_OK;
 }
-
-HRESULT CoUnregisterComponentClass(REFCLSID clsid) {
-  ComponentTable& table = Table();
-  std::lock_guard lock(table.mutex);
-  std::size_t removed =
-      std::erase_if(table.classes, [&](const ComponentClass& entry) { return entry.clsid == clsid; });
-  return removed != 0 ? S_OK : S_FALSE;
-}

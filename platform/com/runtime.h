@@ -43,7 +43,5 @@ using ComponentFactory = std::function<HRESULT(REFIID iid, void** object)>;
 // Enters a class into the process's table, replacing an earlier entry of the
 // same class id or automation name. `prog_id` may be null.
 HRESULT CoRegisterComponentClass(REFCLSID clsid, LPCOLESTR prog_id, ComponentFactory create);
-// Takes a class out of the table; S_FALSE when it was not there.
-HRESULT CoUnregisterComponentClass(REFCLSID clsid);
 
 #endif  // KORVEL_PLATFORM_COM_RUNTIME_H_

@@ -28,14 +28,6 @@ bool BoundsFit(const SAFEARRAYBOUND& bound) {
   return upper >= std::numeric_limits<LONG>::min() && upper <= std::numeric_limits<LONG>::max();
 }
 
-// The offset of an element, or false when the index lies outside the bounds.
-bool ElementOffset(const SAFEARRAY* array, LONG index, std::size_t* offset) {
-  std::int64_t position = std::int64_t{index} - array->rgsabound[0].lLbound;
-  if (position < 0 || position >= std::int64_t{array->rgsabound[0].cElements}) return false;
-  *offset = static_cast<std::size_t>(position) * array->cbElements;
-  return true;
-}
-
 void ClearVariants(SAFEARRAY* array) {
   if (array->vt != VT_VARIANT) return;
   auto* elements = static_cast<VARIANT*>(array->pvData);
@@ -123,35 +115,7 @@ HRESULT SafeArrayAccessData(SAFEARRAY* array, void** data) {
 
 HRESULT SafeArrayUnaccessData(SAFEARRAY* array) { return SafeArrayUnlock(array); }
 
-HRESULT SafeArrayGetElement(SAFEARRAY* array, const LONG* indices, void* out) {
-  if (array == nullptr || indices == nullptr || out == nullptr) return E_INVALIDARG;
-  std::size_t offset = 0;
-  if (!ElementOffset(array, indices[0], &offset)) return DISP_E_BADINDEX;
-  const void* element = static_cast<const BYTE*>(array->pvData) + offset;
-  if (array->vt == VT_VARIANT) {
-    auto* variant = static_cast<VARIANT*>(out);
-    VariantInit(variant);
-    return VariantCopy(variant, static_cast<const VARIANT*>(element));
-  }
-  std::memcpy(out, element, array->cbElements);
-  return S_OK;
-}
-
-HRESULT SafeArrayPutElement(SAFEARRAY* array, const LONG* indices, const void* value) {
-  if (array == nullptr || indices == nullptr || value == nullptr) return E_INVALIDARG;
-  std::size_t offset = 0;
-  if (!ElementOffset(array, indices[0], &offset)) return DISP_E_BADINDEX;
-  void* element = static_cast<BYTE*>(array->pvData) + offset;
-  if (array->vt == VT_VARIANT) {
-    return VariantCopy(static_cast<VARIANT*>(element), static_cast<const VARIANT*>(value));
-  }
-  std::memcpy(element, value, array->cbElements);
-  return S_OK;
-}
-
 UINT SafeArrayGetDim(SAFEARRAY* array) { return array == nullptr ? 0 : array->cDims; }
-
-UINT SafeArrayGetElemsize(SAFEARRAY* array) { return array == nullptr ? 0 : array->cbElements; }
 
 HRESULT SafeArrayGetVartype(SAFEARRAY* array, VARTYPE* vt) {
   if (array == nullptr || vt == nullptr) return E_INVALIDARG;

@@ -41,13 +41,7 @@ HRESULT SafeArrayUnlock(SAFEARRAY* array);
 HRESULT SafeArrayAccessData(SAFEARRAY* array, void** data);
 HRESULT SafeArrayUnaccessData(SAFEARRAY* array);
 
-// Copies one element out of or into the array: *out/*value is a VARIANT, BYTE
-// or LONG as the element type says. DISP_E_BADINDEX outside the bounds.
-HRESULT SafeArrayGetElement(SAFEARRAY* array, const LONG* indices, void* out);
-HRESULT SafeArrayPutElement(SAFEARRAY* array, const LONG* indices, const void* value);
-
 UINT SafeArrayGetDim(SAFEARRAY* array);
-UINT SafeArrayGetElemsize(SAFEARRAY* array);
 HRESULT SafeArrayGetVartype(SAFEARRAY* array, VARTYPE* vt);
 
 // Bounds of dimension 1 (the only one); an empty array's upper bound is one

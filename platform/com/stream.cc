@@ -1,11 +1,6 @@
 #include "platform/com/stream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -110,125 +105,6 @@ class MemoryStream final : public ComObject<IStream> {
   ULONGLONG position_ = 0;
 };
 
-HRESULT StreamErrorFromErrno(int error, HRESULT otherwise) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-      return STG_E_FILENOTFOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EBADF:
-      return STG_E_ACCESSDENIED;
-    case ENOSPC:
-    case EFBIG:
-      return STG_E_MEDIUMFULL;
-    case ENOMEM:
-      return E_OUTOFMEMORY;
-    default:
-      return otherwise;
-  }
-}
-
-class FileStream final : public ComObject<IStream> {
- public:
-  FileStream(int fd, DWORD mode) : fd_(fd), mode_(mode) {}
-  ~FileStream() override { ::close(fd_); }
-
-  HRESULT Read(void* buffer, ULONG count, ULONG* bytes_read) override {
-    if (bytes_read != nullptr) *bytes_read = 0;
-    if (buffer == nullptr && count != 0) return STG_E_INVALIDPOINTER;
-    if ((mode_ & 0x3) == STGM_WRITE) return STG_E_ACCESSDENIED;
-    ULONG done = 0;
-    while (done < count) {
-      ssize_t got = ::pread(fd_, static_cast<BYTE*>(buffer) + done, count - done,
-                            static_cast<off_t>(position_ + done));
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        return StreamErrorFromErrno(errno, STG_E_READFAULT);
-      }
-      if (got == 0) break;
-      done += static_cast<ULONG>(got);
-    }
-    position_ += done;
-    if (bytes_read != nullptr) *bytes_read = done;
-    return S_OK;
-  }
-
-  HRESULT Write(const void* buffer, ULONG count, ULONG* bytes_written) override {
-    if (bytes_written != nullptr) *bytes_written = 0;
-    if (buffer == nullptr && count != 0) return STG_E_INVALIDPOINTER;
-    if ((mode_ & 0x3) == STGM_READ) return STG_E_ACCESSDENIED;
-    if (position_ + count > kMaxPosition) return STG_E_MEDIUMFULL;
-    ULONG done = 0;
-    while (done < count) {
-      ssize_t put = ::pwrite(fd_, static_cast<const BYTE*>(buffer) + done, count - done,
-                             static_cast<off_t>(position_ + done));
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        position_ += done;
-        if (bytes_written != nullptr) *bytes_written = done;
-        return StreamErrorFromErrno(errno, STG_E_WRITEFAULT);
-      }
-      done += static_cast<ULONG>(put);
-    }
-    position_ += done;
-    written_ = written_ || done != 0;
-    if (bytes_written != nullptr) *bytes_written = done;
-    return S_OK;
-  }
-
-  HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* new_position) override {
-    ULONGLONG size = 0;
-    if (origin == STREAM_SEEK_END) {
-      HRESULT hr = Size(&size);
-      if (FAILED(hr)) return hr;
-    }
-    ULONGLONG target = 0;
-    if (!TargetPosition(position_, size, move, origin, &target)) return STG_E_INVALIDFUNCTION;
-    position_ = target;
-    if (new_position != nullptr) new_position->QuadPart = position_;
-    return S_OK;
-  }
-
-  HRESULT SetSize(ULARGE_INTEGER size) override {
-    if ((mode_ & 0x3) == STGM_READ) return STG_E_ACCESSDENIED;
-    if (size.QuadPart > kMaxPosition) return STG_E_MEDIUMFULL;
-    if (::ftruncate(fd_, static_cast<off_t>(size.QuadPart)) != 0) {
-      return StreamErrorFromErrno(errno, STG_E_WRITEFAULT);
-    }
-    written_ = true;
-    return S_OK;
-  }
-
-  HRESULT Commit(DWORD) override {
-    if (!written_) return S_OK;
-    if (::fdatasync(fd_) != 0) return StreamErrorFromErrno(errno, STG_E_WRITEFAULT);
-    written_ = false;
-    return S_OK;
-  }
-
-  HRESULT Stat(STATSTG* stat, DWORD) override {
-    ULONGLONG size = 0;
-    HRESULT hr = Size(&size);
-    if (FAILED(hr)) return hr;
-    return FillStat(stat, size, mode_);
-  }
-
- private:
-  HRESULT Size(ULONGLONG* size) {
-    struct stat info;
-    if (::fstat(fd_, &info) != 0) return StreamErrorFromErrno(errno, STG_E_READFAULT);
-    *size = static_cast<ULONGLONG>(info.st_size);
-    return S_OK;
-  }
-
-  int fd_;
-  DWORD mode_;
-  ULONGLONG position_ = 0;
-  bool written_ = false;
-};
-
 }  // namespace
 
 HRESULT CreateStreamOnMemory(const void* data, std::size_t size, IStream** stream) {
@@ -245,44 +121,4 @@ HRESULT CreateStreamOnMemory(const void* data, std::size_t size, IStream** strea
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-}
-
-HRESULT CreateStreamOnFile(const std::string& path, DWORD mode, IStream** stream) {
-  if (stream == nullptr) return E_POINTER;
-  *stream = nullptr;
-  int flags = 0;
-  switch (mode & 0x3) {
-    case STGM_READ:
-      flags = O_RDONLY;
-      break;
-    case STGM_WRITE:
-      flags = O_WRONLY;
-      break;
-    case STGM_READWRITE:
-      flags = O_RDWR;
-      break;
-    default:
-      return STG_E_INVALIDFLAG;
-  }
-  if ((mode & ~(0x3 | STGM_CREATE)) != 0) return STG_E_INVALIDFLAG;
-  if ((mode & STGM_CREATE) != 0) {
-    if ((mode & 0x3) == STGM_READ) return STG_E_INVALIDFLAG;
-    flags |= O_CREAT | O_TRUNC;
-  }
-  int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-  if (fd < 0) return StreamErrorFromErrno(errno, STG_E_ACCESSDENIED);
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return STG_E_ACCESSDENIED;
-  }
-  ComPtr<FileStream> file;
-  try {
-    file = ComPtr<FileStream>(new FileStream(fd, mode));
-  } catch (const std::bad_alloc&) {
-    ::close(fd);
-    return E_OUTOFMEMORY;
-  }
-  *stream = file.Detach();
-  return S_OK;
 }

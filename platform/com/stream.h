@@ -1,11 +1,10 @@
 // Byte streams with a 64-bit position: over a block of memory (what the
-// message store hands out for an audio attachment) or over a file.
+// message store hands out for an audio attachment).
 #ifndef KORVEL_PLATFORM_COM_STREAM_H_
 #define KORVEL_PLATFORM_COM_STREAM_H_
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "platform/com/bstr.h"
 #include "platform/com/hresult.h"
@@ -27,14 +26,11 @@ constexpr DWORD STREAM_SEEK_CUR = 1;
 constexpr DWORD STREAM_SEEK_END = 2;
 
 constexpr DWORD STGM_READ = 0x0;
-constexpr DWORD STGM_WRITE = 0x1;
 constexpr DWORD STGM_READWRITE = 0x2;
-constexpr DWORD STGM_CREATE = 0x1000;
 
 constexpr DWORD STGC_DEFAULT = 0;
 
 constexpr DWORD STGTY_STREAM = 2;
-constexpr DWORD STATFLAG_DEFAULT = 0;
 constexpr DWORD STATFLAG_NONAME = 1;
 
 // Streams here keep no name: pwcsName is always null.
@@ -76,9 +72,5 @@ using LPSTREAM = IStream*;
 
 // A read-write stream over its own copy of `size` bytes.
 HRESULT CreateStreamOnMemory(const void* data, std::size_t size, IStream** stream);
-
-// A stream over the file at `path`. `mode` is STGM_READ, STGM_WRITE or
-// STGM_READWRITE, with STGM_CREATE to create or empty the file.
-HRESULT CreateStreamOnFile(const std::string& path, DWORD mode, IStream** stream);
 
 #endif  // KORVEL_PLATFORM_COM_STREAM_H_

@@ -49,11 +49,6 @@ DWORD ReadMessageFile(const std::string& path, std::string* bytes) {
 
 // The message text named by the source flags, or an error number.
 DWORD FindMessage(DWORD flags, const void* source, DWORD message_id, DWORD language_id, std::wstring_view* text) {
-  if ((flags & FORMAT_MESSAGE_FROM_STRING) != 0) {
-    if (source == nullptr) return ERROR_INVALID_PARAMETER;
-    *text = static_cast<LPCWSTR>(source);
-    return ERROR_SUCCESS;
-  }
   if ((flags & FORMAT_MESSAGE_FROM_HMODULE) != 0) {
     HMODULE module = static_cast<HMODULE>(const_cast<void*>(source));
     if (!IsLoaded(module)) return ERROR_INVALID_HANDLE;

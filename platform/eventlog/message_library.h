@@ -17,9 +17,7 @@ using HMODULE = MessageLibrary*;
 
 constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x100;
 constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
-constexpr DWORD FORMAT_MESSAGE_FROM_STRING = 0x400;
 constexpr DWORD FORMAT_MESSAGE_FROM_HMODULE = 0x800;
-constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x2000;
 constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0xFF;
 
@@ -45,9 +43,8 @@ BOOL FreeLibrary(HMODULE module);
 // The message comes from `source` as a loaded library with
 // FORMAT_MESSAGE_FROM_HMODULE (ERROR_MR_MID_NOT_FOUND, or
 // ERROR_RESOURCE_LANG_NOT_FOUND for a language it lacks; see
-// MessageTable::Find for `language_id`) or is `source` itself, a terminated
-// text, with FORMAT_MESSAGE_FROM_STRING. There are no system messages:
-// FORMAT_MESSAGE_FROM_SYSTEM alone gives ERROR_MR_MID_NOT_FOUND.
+// MessageTable::Find for `language_id`). There are no system messages:
+// without that flag the result is ERROR_MR_MID_NOT_FOUND.
 //
 // The low byte of `flags` is the maximum width: 0 keeps the message's line
 // breaks, FORMAT_MESSAGE_MAX_WIDTH_MASK ignores them (see message_format.h);

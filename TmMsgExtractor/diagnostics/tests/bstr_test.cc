@@ -10,20 +10,6 @@ namespace {
 
 std::wstring Text(const CBstr& s) { return std::wstring(s.c_str(), static_cast<size_t>(s.Length())); }
 
-TEST(CBstr, FindAndLeft) {
-  const CBstr argument(L"x-directory");
-  EXPECT_EQ(argument.Find(L"-dir"), 1);
-  EXPECT_EQ(argument.Find(L"/dir"), -1);
-  EXPECT_EQ(argument.Find(L'r'), 4);
-  EXPECT_EQ(argument.Find(static_cast<const wchar_t*>(nullptr)), -1);
-  EXPECT_EQ(CBstr().Find(L"a"), -1);
-  EXPECT_EQ(CBstr().Find(L'a'), -1);
-  const std::pair<LONG, const wchar_t*> lefts[] = {{-5, L""}, {0, L""}, {2, L"ab"}, {10, L"abc"}};
-  for (const auto& [count, left] : lefts) {
-    EXPECT_EQ(Text(CBstr(L"abc").Left(count)), left) << count;
-  }
-}
-
 TEST(CBstr, FormatHasNoLengthLimitAndPrintsNullStrings) {
   CBstr s;
   s.Format(L"%s", static_cast<const wchar_t*>(nullptr));
@@ -31,19 +17,6 @@ TEST(CBstr, FormatHasNoLengthLimitAndPrintsNullStrings) {
   const std::wstring long_text(3000, L'k');
   s.Format(L"%s", long_text.c_str());
   EXPECT_EQ(Text(s), long_text);
-}
-
-TEST(CBstr, AssignsIntegersAndCopiesIndependently) {
-  CBstr s;
-  s = static_cast<LONG>(-2147483647 - 1);
-  EXPECT_EQ(Text(s), L"-2147483648");
-  CBstr copy = s;
-  s += CBstr(L" more");
-  EXPECT_EQ(Text(copy + L"!"), L"-2147483648!");
-  BSTR* out = s.Receive();
-  EXPECT_EQ(*out, nullptr);
-  *out = SysAllocString(L"from the store");
-  EXPECT_EQ(Text(s), L"from the store");
 }
 
 TEST(CBstr, ExpandsEnvironmentVariables) {

@@ -1,18 +1,14 @@
 #include "TmMsgExtractor/diagnostics/exception_report.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <regex>
 #include <stdexcept>
 #include <string>
 
 #include "TmMsgExtractor/diagnostics/method_trace.h"
-#include "TmMsgExtractor/diagnostics/stack_trace.h"
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "korvel/logmgr/logmgr.h"
 #include "korvel/sample/event_messages.h"
@@ -123,23 +119,6 @@ TEST_F(ExceptionReportTest, TheStackNamesTheCallingFunctionWithItsSourceLine) {
   std::smatch frame;
   ASSERT_TRUE(std::regex_search(stack, frame, this_frame)) << stack;
   EXPECT_EQ(std::stoi(frame[1]), call_line) << stack;
-}
-
-TEST(StackFrameTest, UnknownModulesAndSymbolsHaveTheirOwnForms) {
-  CBstr text;
-  AppendStackFrame(text, 0x11);
-  EXPECT_EQ(std::wstring(text.c_str()), L"0x00000011 <unknown module>: : <unknown symbol>");
-
-  // The start of the C library's mapping is its file header: a module, no
-  // symbol. A return address is looked up at the byte before it.
-  Dl_info library{};
-  ASSERT_NE(dladdr(reinterpret_cast<void*>(&std::abort), &library), 0);
-  const auto base = reinterpret_cast<std::uintptr_t>(library.dli_fbase);
-  char expected[64];
-  std::snprintf(expected, sizeof expected, "0x%08lX libc.so.6: <unknown symbol>", static_cast<unsigned long>(base + 1));
-  CBstr header;
-  AppendStackFrame(header, base + 1);
-  EXPECT_EQ(std::wstring(header.c_str()), std::wstring(expected, expected + std::strlen(expected)));
 }
 
 }  // namespace

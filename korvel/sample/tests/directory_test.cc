@@ -77,41 +77,16 @@ class DirectoryTest : public testing::Test {
 TempFolder* DirectoryTest::folder_ = nullptr;
 std::filesystem::path* DirectoryTest::db_ = nullptr;
 
-TEST_F(DirectoryTest, TableQueriesReturnEveryColumnTheExportReads) {
+// The export runs these queries over every sample; the columns it reads are
+// checked by its own runs. Here: the counts and orders it relies on.
+TEST_F(DirectoryTest, HoldsTheDefaultSubscribersAndClassesOfServiceInOrder) {
   QueryResult count = Run("SELECT count(*) FROM Subscriber WHERE SubscriberType IN (1,3)");
   ASSERT_EQ(count.rows.size(), 1u);
   EXPECT_EQ(count.rows[0][0], std::to_string(kDefaultSubscribers));
-
-  QueryResult subscribers = Run("Select * from vw_Subscriber WHERE SubscriberType IN (1,3)");
-  EXPECT_EQ(subscribers.rows.size(), static_cast<std::size_t>(kDefaultSubscribers));
-  for (const char* column :
-       {"alias", "CallHandlerObjectID", "COSObjectID", "LocationObjectID", "SubscriberObjectID",
-        "FirstName", "LastName", "DisplayName", "PWDTMF", "BillingID", "Language",
-        "ListInDirectory", "DTMFAccessID", "StreamPath", "SubscriberType"}) {
-    EXPECT_TRUE(subscribers.HasColumn(column)) << column;
-  }
-  // The primary extension comes through for an ordinary subscriber.
-  EXPECT_TRUE(Subscriber("twoalternates").Get(0, "DTMFAccessID").has_value());
-
-  QueryResult handlers = Run("Select * from vw_CallHandler");
-  EXPECT_TRUE(handlers.HasColumn("CallHandlerObjectID"));
-  EXPECT_TRUE(handlers.HasColumn("DTMFAccessID"));
-  EXPECT_GT(handlers.rows.size(), subscribers.rows.size());
-
   QueryResult cos = Run("Select * from vw_COS order by COSObjectID");
-  EXPECT_TRUE(cos.HasColumn("COSObjectID"));
   ASSERT_GE(cos.rows.size(), 2u);
   for (std::size_t i = 1; i < cos.rows.size(); ++i) {
     EXPECT_LT(cos.Get(i - 1, "COSObjectID"), cos.Get(i, "COSObjectID"));
-  }
-  EXPECT_FALSE(Run("Select * from vw_DTMFAccessID").rows.empty());
-  EXPECT_TRUE(Run("Select * from vw_Location").HasColumn("LocationObjectID"));
-
-  EXPECT_TRUE(Alternates("twoalternates").HasColumn("DTMFAccessID"));
-  EXPECT_TRUE(Mwi("mwi.upper").HasColumn("MWIExtension"));
-  QueryResult rule = AlternateRules("rule.rings0");
-  for (const char* column : {"TransferType", "Action", "Extension", "TransferRings"}) {
-    EXPECT_TRUE(rule.HasColumn(column)) << column;
   }
 }
 
@@ -152,20 +127,25 @@ TEST_F(DirectoryTest, HoldsAdministratorsAndSubscribersTheExportSkips) {
 }
 
 TEST_F(DirectoryTest, HoldsNamesThatNeedCareInACsvFile) {
-  EXPECT_EQ(Subscriber("jsmith.jr").Get(0, "LastName"), "Smith, Jr.");
-  EXPECT_EQ(Subscriber("bmiller").Get(0, "FirstName"), "Robert \"Bob\"");
-  EXPECT_EQ(Subscriber("dholliday").Get(0, "DisplayName"), "Holliday, John \"Doc\"");
-  EXPECT_EQ(Subscriber("aberg").Get(0, "FirstName"), "  Anna ");
-  EXPECT_EQ(Subscriber("aberg").Get(0, "BillingID"), " 4711 ");
-  EXPECT_EQ(Subscriber("zangstrom").Get(0, "LastName"), "\xC3\x85ngstr\xC3\xB6m");
-  EXPECT_EQ(Subscriber("tyamada").Get(0, "DisplayName"), "\xE5\xB1\xB1\xE7\x94\xB0 "
-                                                         "\xE5\xA4\xAA\xE9\x83\x8E");
-  EXPECT_EQ(Subscriber("rené.lefèvre").Get(0, "FirstName"), "René");
-  QueryResult nolanguage = Subscriber("nolanguage");
-  EXPECT_FALSE(nolanguage.Get(0, "Language").has_value());
-  EXPECT_FALSE(nolanguage.Get(0, "ListInDirectory").has_value());
-  EXPECT_EQ(Subscriber("unlisted").Get(0, "ListInDirectory"), "0");
-  EXPECT_FALSE(Subscriber("noextension").Get(0, "DTMFAccessID").has_value());
+  const struct {
+    const char* alias;
+    const char* column;
+    std::optional<std::string> value;
+  } cases[] = {
+      {"jsmith.jr", "LastName", "Smith, Jr."},
+      {"bmiller", "FirstName", "Robert \"Bob\""},
+      {"dholliday", "DisplayName", "Holliday, John \"Doc\""},
+      {"aberg", "FirstName", "  Anna "},
+      {"aberg", "BillingID", " 4711 "},
+      {"zangstrom", "LastName", "\xC3\x85ngstr\xC3\xB6m"},
+      {"tyamada", "DisplayName", "\xE5\xB1\xB1\xE7\x94\xB0 \xE5\xA4\xAA\xE9\x83\x8E"},
+      {"ren\xC3\xA9.lef\xC3\xA8vre", "FirstName", "Ren\xC3\xA9"},
+      {"nolanguage", "Language", std::nullopt},
+      {"nolanguage", "ListInDirectory", std::nullopt},
+      {"unlisted", "ListInDirectory", "0"},
+      {"noextension", "DTMFAccessID", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Subscriber(c.alias).Get(0, c.column), c.value) << c.alias << " " << c.column;
 }
 
 TEST_F(DirectoryTest, HoldsAlternateExtensionsMwiStringsAndContactRulesOfEveryShape) {

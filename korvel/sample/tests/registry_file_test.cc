@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstring>
 #include <optional>
 
 #include "korvel/sample/sample_server.h"
@@ -14,12 +13,10 @@
 namespace korvel_sample {
 namespace {
 
-
 struct RegistryValue {
   LONG result = ERROR_FILE_NOT_FOUND;
   DWORD type = REG_NONE;
-  std::string text;  // string types, as UTF-8 without the terminator
-  DWORD number = 0;  // REG_DWORD
+  std::string text;  // as UTF-8 without the terminator
 };
 
 RegistryValue ReadValue(const std::wstring& key_path, const std::wstring& name) {
@@ -32,14 +29,10 @@ RegistryValue ReadValue(const std::wstring& key_path, const std::wstring& name) 
   value.result = RegQueryValueExW(key, name.c_str(), nullptr, &value.type, data, &size);
   RegCloseKey(key);
   if (value.result != ERROR_SUCCESS) return value;
-  if (value.type == REG_DWORD) {
-    std::memcpy(&value.number, data, sizeof value.number);
-  } else {
-    std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
-    EXPECT_TRUE(!text.empty() && text.back() == L'\0');
-    if (!text.empty()) text.pop_back();
-    value.text = codepage::WideToUtf8(text);
-  }
+  std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+  EXPECT_TRUE(!text.empty() && text.back() == L'\0');
+  if (!text.empty()) text.pop_back();
+  value.text = codepage::WideToUtf8(text);
   return value;
 }
 
@@ -86,46 +79,17 @@ TEST(RegistryFile, IsRegeditTextHoldingEveryValueTheKitReads) {
     ASSERT_EQ(text[at - 1], '\r') << "bare line feed at " << at;
   }
 
-  // 4.0 build 5 patch 3: the build half's decimal digits sit in hexadecimal
-  // places, so it passes the oldest accepted server, 4.0 build 4 patch 10.
-  const RegistryValue version = ReadValue(L"Software\\Halvern\\", L"Version Number");
-  const RegistryValue build = ReadValue(L"Software\\Halvern\\", L"Build Number");
-  EXPECT_EQ(version.type, REG_DWORD);
-  EXPECT_EQ(version.number, 0x00040000u);
-  EXPECT_EQ(build.number, 0x00050003u);
-
-  const RegistryValue root = ReadValue(L"Software\\Halvern\\Trellium\\1.0", L"Root Path");
-  EXPECT_EQ(root.type, REG_SZ);
-  EXPECT_EQ(root.text, dir + "/");
-  EXPECT_EQ(ReadValue(L"Software\\Halvern\\Trellium\\1.0", L"Server State").number, 32u);
-  EXPECT_EQ(ReadValue(L"Software\\Halvern\\Zad\\1.0", L"Message Store").text,
-            dir + "/" + kStoreFile);
-  EXPECT_EQ(ReadValue(L"Software\\Halvern\\QoLogMgr\\1.0", L"Log File").text,
-            dir + "/" + kLogFile);
+  // The values the programs start from are checked by their runs over
+  // samples; these are read only when an extraction fails, which no such run
+  // does. The message file's texts are checked by the exception report's test.
   EXPECT_EQ(ReadValue(L"Software\\Halvern\\QoLogMgr\\1.0", L"Help Web Server").text,
             "http://help.halvern.example/");
-  EXPECT_EQ(ReadValue(L"SYSTEM\\CurrentControlSet\\Services\\QoTmMgr", L"ObjectName").text,
-            "KORVEL\\qotmsvc");
-
   const RegistryValue event_file = ReadValue(kEventSourceKey, L"EventMessageFile");
   const RegistryValue category_file = ReadValue(kEventSourceKey, L"CategoryMessageFile");
   EXPECT_EQ(event_file.type, REG_EXPAND_SZ);
   EXPECT_EQ(category_file.type, REG_EXPAND_SZ);
   EXPECT_EQ(event_file.text, dir + "/" + kEventMessageFile);
   EXPECT_EQ(category_file.text, event_file.text);
-
-  const std::string messages = ReadFile(event_file.text);
-  const auto message_text = [&messages](const std::string& id) {
-    const std::size_t start = messages.find("MessageId=" + id + "\r\nLanguage=English\r\n");
-    const std::size_t end = messages.find("\r\n.\r\n", start);
-    EXPECT_TRUE(start != std::string::npos && end != std::string::npos) << id;
-    return start == std::string::npos ? "" : messages.substr(start, end - start);
-  };
-  const std::string exception_report = message_text("100");
-  for (const char* insert : {"%1", "%2", "%3", "%4", "%5"}) {
-    EXPECT_NE(exception_report.find(insert), std::string::npos) << insert;
-  }
-  EXPECT_NE(message_text("105").find("%1"), std::string::npos);
 }
 
 TEST(RegistryFile, KeepsAFolderNameWithQuotesBackslashesAndOtherScripts) {

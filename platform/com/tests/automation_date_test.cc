@@ -50,21 +50,4 @@ TEST(AutomationDate, CountsDaysFromTheEndOf1899RoundedToTheSecondInTheYears100To
   for (const auto& [date, fields] : cases) EXPECT_EQ(Fields(date), fields) << date;
 }
 
-TEST(AutomationDate, FieldsTurnBackIntoTheSameDate) {
-  for (DATE date : {0.0, 1.5, -1.25, -700.75, 25569.5, 50424.13480324074, 2958465.0}) {
-    SYSTEMTIME time{};
-    ASSERT_TRUE(VariantTimeToSystemTime(date, &time));
-    DATE back = 0;
-    ASSERT_TRUE(SystemTimeToVariantTime(&time, &back));
-    EXPECT_NEAR(back, date, 0.5 / 86400) << date;
-  }
-  SYSTEMTIME leap_day{2001, 2, 0, 29, 0, 0, 0, 0};
-  DATE date = 0;
-  EXPECT_FALSE(SystemTimeToVariantTime(&leap_day, &date));
-  SYSTEMTIME late{2000, 1, 0, 1, 24, 0, 0, 0};
-  EXPECT_FALSE(SystemTimeToVariantTime(&late, &date));
-  SYSTEMTIME early{99, 12, 0, 31, 0, 0, 0, 0};
-  EXPECT_FALSE(SystemTimeToVariantTime(&early, &date));
-}
-
 }  // namespace

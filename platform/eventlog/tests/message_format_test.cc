@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/eventlog/last_error.h"
-#include "platform/eventlog/message_library.h"
 
 namespace {
 
@@ -76,41 +75,6 @@ TEST(MessageFormatTest, NeverGrowsBeyondTheLimit) {
   // A width of a billion fails at once instead of padding.
   EXPECT_EQ(eventlog::FormatMessageText(L"%1!1000000000s!", options, 100, &out), ERROR_INSUFFICIENT_BUFFER);
   EXPECT_TRUE(out.empty());
-}
-
-TEST(FormatMessageWTest, ReportsTooSmallBuffersAndUnofferedFlags) {
-  const LPCWSTR arguments[] = {L"abc", nullptr};
-  const DWORD flags = FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY;
-  wchar_t buffer[8];
-  // "x-abc" and its terminator need six characters.
-  EXPECT_EQ(FormatMessageW(flags, L"x-%1", 0, 0, buffer, 6, arguments), 5u);
-  EXPECT_EQ(std::wstring(buffer), L"x-abc");
-  SetLastError(ERROR_SUCCESS);
-  EXPECT_EQ(FormatMessageW(flags, L"x-%1", 0, 0, buffer, 5, arguments), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-
-  // Without the argument array the inserts have nothing to take.
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_STRING, L"%1", 0, 0, buffer, 8, arguments), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  for (DWORD unoffered : {FORMAT_MESSAGE_ALLOCATE_BUFFER, DWORD{80}}) {
-    EXPECT_EQ(FormatMessageW(flags | unoffered, L"x", 0, 0, buffer, 8, arguments), 0u);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  }
-  EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 8, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
-}
-
-TEST(FormatMessageWTest, ATextBeyondTheLongestMessageIsMoreDataWhateverTheBuffer) {
-  const LPCWSTR arguments[] = {L"x", nullptr};
-  std::vector<wchar_t> buffer(2 * kLongestFormattedMessage);
-  const DWORD flags = FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY;
-  EXPECT_EQ(FormatMessageW(flags, L"%1!65535s!", 0, 0, buffer.data(), static_cast<DWORD>(buffer.size()), arguments),
-            kLongestFormattedMessage);
-  EXPECT_EQ(FormatMessageW(flags, L"%1!65536s!", 0, 0, buffer.data(), static_cast<DWORD>(buffer.size()), arguments),
-            0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MORE_DATA));
-  EXPECT_EQ(FormatMessageW(flags, L"%1!65536s!", 0, 0, buffer.data(), 600, arguments), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
 }  // namespace

@@ -139,5 +139,38 @@ TEST_F(MessageLibraryTest, RefusesWhatIsNotAMessageFile) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
 }
 
-// The file is outside data: whatever its bytes, parsing and formatting end.
+TEST_F(MessageLibraryTest, ReportsTooSmallBuffersTooLongTextsAndUnofferedFlags) {
+  HMODULE module = Load("MessageId=1\nLanguage=English\nx-%1\n.\n"
+                        "MessageId=2\nLanguage=English\n%1!65535s!\n.\n"
+                        "MessageId=3\nLanguage=English\n%1!65536s!\n.\n");
+  ASSERT_NE(module, nullptr);
+  const LPCWSTR arguments[] = {L"abc", nullptr};
+  const DWORD flags = FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_MAX_WIDTH_MASK | FORMAT_MESSAGE_ARGUMENT_ARRAY;
+  std::vector<wchar_t> buffer(2 * kLongestFormattedMessage);
+  // "x-abc" and its terminator need six characters.
+  EXPECT_EQ(FormatMessageW(flags, module, 1, 0, buffer.data(), 6, arguments), 5u);
+  EXPECT_EQ(std::wstring(buffer.data()), L"x-abc");
+  EXPECT_EQ(FormatMessageW(flags, module, 1, 0, buffer.data(), 5, arguments), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  // Beyond the longest message: more data, whatever the buffer.
+  const DWORD size = static_cast<DWORD>(buffer.size());
+  EXPECT_EQ(FormatMessageW(flags, module, 2, 0, buffer.data(), size, arguments), kLongestFormattedMessage);
+  EXPECT_EQ(FormatMessageW(flags, module, 3, 0, buffer.data(), size, arguments), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MORE_DATA));
+  EXPECT_EQ(FormatMessageW(flags, module, 3, 0, buffer.data(), 600, arguments), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+
+  // Without the argument array the inserts have nothing to take.
+  EXPECT_EQ(FormatMessageW(flags & ~FORMAT_MESSAGE_ARGUMENT_ARRAY, module, 1, 0, buffer.data(), 8, arguments), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  // Nor are an allocated buffer and wrapping at a width.
+  for (DWORD unoffered : {flags | FORMAT_MESSAGE_ALLOCATE_BUFFER, (flags & ~FORMAT_MESSAGE_MAX_WIDTH_MASK) | 80}) {
+    EXPECT_EQ(FormatMessageW(unoffered, module, 1, 0, buffer.data(), 8, arguments), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  }
+  EXPECT_EQ(FormatMessageW(flags & ~FORMAT_MESSAGE_FROM_HMODULE, module, 1, 0, buffer.data(), 8, arguments), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+  FreeLibrary(module);
+}
+
 }  // namespace
