@@ -23,8 +23,10 @@ class CRegistryKeyTest : public ::testing::Test {
 TEST_F(CRegistryKeyTest, ReadsStringsOfAnyLengthWithAndWithoutExpansion) {
   const std::string long_value(700, 'v');  // 2800 bytes as wide text
   WriteRegistry("[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n\"Long\"=\"" + long_value +
-                "%EXTRACTOR_TEST_TAIL%\"\r\n\"Value\"=\"%EXTRACTOR_TEST_TAIL%\"\r\n");
+                "%EXTRACTOR_TEST_TAIL%\"\r\n\"Value\"=\"%EXTRACTOR_TEST_TAIL%\"\r\n"
+                "\"Edges\"=\"%EXTRACTOR_TEST_UNSET%x-100%%-50%\"\r\n");
   setenv("EXTRACTOR_TEST_TAIL", "END", 1);
+  unsetenv("EXTRACTOR_TEST_UNSET");
   CRegistryKey key(true);
   CBstr text(L"unchanged");
   EXPECT_EQ(key.GetString(L"Missing", text, true, false), ERROR_FILE_NOT_FOUND);
@@ -33,6 +35,9 @@ TEST_F(CRegistryKeyTest, ReadsStringsOfAnyLengthWithAndWithoutExpansion) {
   EXPECT_EQ(std::wstring(text.c_str()), std::wstring(700, L'v') + L"%EXTRACTOR_TEST_TAIL%");
   EXPECT_EQ(key.GetString(L"Long", text, true, true), ERROR_SUCCESS);
   EXPECT_EQ(std::wstring(text.c_str()), std::wstring(700, L'v') + L"END");
+  // An unset variable and the empty name of "%%" give nothing; a lone "%" stays.
+  EXPECT_EQ(key.GetString(L"Edges", text, true, true), ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(text.c_str()), L"x-100-50%");
 
   // QueryString counts bytes, asks for more when the stored text does not
   // fit and cuts an expansion to the buffer.
