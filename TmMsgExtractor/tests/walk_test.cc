@@ -87,6 +87,7 @@ TEST_F(MailboxHelperTest, WritesEveryHeaderAndTheBodyInTheirForm) {
                           {"Subject", "'Sparse'"}});
   AddMessageWithAudio(4, {{"Sensitivity", "-1"}, {"Subject", "NULL"}, {"DeliveryTime", "50424.134803240741"}});
   AddMessageWithAudio(6, {{"Subject", "'Late'"}, {"DeliveryTime", "50424.134814814815"}});  // one second later
+  AddMessageWithAudio(7, {{"Subject", "'Leap'"}, {"DeliveryTime", "45352.5"}});
   ASSERT_EQ(RunWalk(), S_OK);
   EXPECT_EQ(HeadersWithSubject("Full"),
             "From: bob@example.com\r\n"
@@ -105,6 +106,7 @@ TEST_F(MailboxHelperTest, WritesEveryHeaderAndTheBodyInTheirForm) {
   EXPECT_NE(moon.find("Importance: Normal\r\nSensitivity: Normal\r\n"), std::string::npos) << moon;
   EXPECT_NE(moon.find("\r\nDate: \r\n"), std::string::npos) << moon;
   EXPECT_TRUE(HeadersWithSubject("Late").ends_with("\r\nDate: \r\n"));
+  EXPECT_TRUE(HeadersWithSubject("Leap").ends_with("\r\nDate: Fri, 01 Mar 2024 12:00:00 GMT\r\n"));
   const std::string sparse = HeadersWithSubject("Sparse");
   EXPECT_NE(sparse.find("X-NorvaneKorvel-Status: New\r\nContent-Type: audio/wav\r\n"), std::string::npos) << sparse;
   EXPECT_EQ(sparse.find("Date:"), std::string::npos);
