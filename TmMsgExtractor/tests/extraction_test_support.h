@@ -27,7 +27,10 @@
 #include "korvel/zad/tests/test_store.h"
 #include "korvel/zad/zad.h"
 #include "platform/com/runtime.h"
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
+
+using korvel::test::TempFolder;
+using korvel::test::WriteFile;
 
 // The process's trace log reaches a log manager writing into a folder that
 // lives as long as the process; the registry there names `StorePath()` as the

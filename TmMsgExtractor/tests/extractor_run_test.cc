@@ -15,10 +15,14 @@
 
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "TmMsgExtractor/tests/msg_reader.h"
-#include "platform/eventlog/tests/temp_folder.h"
 #include "platform/files/folder_lock.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
+using korvel::test::ReadFile;
+using korvel::test::WriteFile;
 
 struct RunResult {
   int shell_status = -1;  // $? in the shell that ran the program

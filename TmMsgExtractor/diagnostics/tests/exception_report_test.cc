@@ -13,9 +13,12 @@
 #include "korvel/logmgr/logmgr.h"
 #include "korvel/sample/event_messages.h"
 #include "platform/com/runtime.h"
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
+using korvel::test::WriteFile;
 
 constexpr wchar_t kUnit[] = L"TmMsgExtractor\\diagnostics\\tests\\exception_report_test";
 

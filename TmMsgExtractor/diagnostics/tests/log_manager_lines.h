@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
+
+using korvel::test::ReadFile;
 
 // The JSON string whose opening quote is at `at`, unescaped (ASCII escapes
 // only, which is all the tests write); `at` moves past its closing quote.

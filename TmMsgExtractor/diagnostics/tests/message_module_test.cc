@@ -8,9 +8,12 @@
 #include "TmMsgExtractor/diagnostics/event_log_writer.h"
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "korvel/sample/event_messages.h"
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
+using korvel::test::WriteFile;
 
 class MessageModuleTest : public ::testing::Test {
  protected:

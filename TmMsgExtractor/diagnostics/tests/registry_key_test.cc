@@ -1,13 +1,16 @@
 #include "TmMsgExtractor/diagnostics/registry_key.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "platform/eventlog/tests/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
+using korvel::test::WriteFile;
 
 class CRegistryKeyTest : public ::testing::Test {
  protected:

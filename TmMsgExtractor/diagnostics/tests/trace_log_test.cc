@@ -11,9 +11,13 @@
 #include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
 #include "korvel/logmgr/logmgr.h"
 #include "platform/com/runtime.h"
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
+using korvel::test::ReadFile;
+using korvel::test::WriteFile;
 
 class TraceLogTest : public ::testing::Test {
  protected:

@@ -14,9 +14,11 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/dispatch.h"
 #include "platform/com/runtime.h"
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
 
 class LogManager : public ::testing::Test {
  protected:
@@ -124,15 +126,12 @@ TEST_F(LogManager, WritesIntoTheTemporaryFolderWithoutARegistryValueAndNeverMake
   EXPECT_FALSE(std::filesystem::exists(folder_ / "no-such-folder"));
 
   PointRegistryAt("");
-  const char* tmpdir = std::getenv("TMPDIR");
-  const std::string saved_tmpdir = tmpdir != nullptr ? tmpdir : "";
-  setenv("TMPDIR", folder_.path().c_str(), 1);
+  korvel::test::ScopedEnvironmentVariable tmpdir("TMPDIR", folder_.path());
   EXPECT_EQ(korvel::logmgr::LogFilePath(), folder_ / "QoLogMgr.log");
   ComPtr<IQoLogMgr> log = Create<IQoLogMgr>();
   ASSERT_EQ(log->Startup(), S_OK);
   ASSERT_EQ(log->Write(1, 11, nullptr, -1), S_OK);
   EXPECT_EQ(Lines(folder_ / "QoLogMgr.log").size(), 1u);
-  setenv("TMPDIR", saved_tmpdir.c_str(), 1);
 }
 
 TEST_F(LogManager, WriteSimpleDiagnosticChecksItsArgumentsAndReportsAnUnwritableFile) {

@@ -1,9 +1,6 @@
-// The registry file is regedit text the registry reads, holding every value
-// the kit reads, pointing into the sample's folder.
+// The registry file is regedit text the registry reads, pointing into the
+// sample's folder.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <optional>
 
 #include "korvel/sample/sample_server.h"
 #include "korvel/sample/tests/sample_test_support.h"
@@ -36,30 +33,21 @@ RegistryValue ReadValue(const std::wstring& key_path, const std::wstring& name) 
   return value;
 }
 
-// Points the registry at the sample's file for the test's lifetime.
+// A sample without messages in `dir`; the registry is its file for the
+// test's lifetime.
 class SampleRegistry {
  public:
-  explicit SampleRegistry(const std::filesystem::path& dir) {
+  explicit SampleRegistry(const std::filesystem::path& dir) : variable_("KORVEL_REGISTRY", dir / kRegistryFile) {
     SampleOptions options;
     options.dir = dir;
     options.messages = 0;
     SampleReport report;
     const Status status = WriteSampleServer(options, &report);
     EXPECT_TRUE(status.ok()) << status.message();
-    const char* previous = getenv("KORVEL_REGISTRY");
-    if (previous) previous_ = previous;
-    setenv("KORVEL_REGISTRY", (dir / kRegistryFile).c_str(), 1);
-  }
-  ~SampleRegistry() {
-    if (previous_) {
-      setenv("KORVEL_REGISTRY", previous_->c_str(), 1);
-    } else {
-      unsetenv("KORVEL_REGISTRY");
-    }
   }
 
  private:
-  std::optional<std::string> previous_;
+  korvel::test::ScopedEnvironmentVariable variable_;
 };
 
 constexpr const wchar_t* kEventSourceKey =

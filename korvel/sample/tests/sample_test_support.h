@@ -11,7 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
+
+using korvel::test::TempFolder;
+using korvel::test::ReadFile;
+using korvel::test::WriteFile;
 
 namespace korvel_sample_test {
 

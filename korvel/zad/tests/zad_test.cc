@@ -13,9 +13,11 @@
 #include "platform/com/runtime.h"
 #include "platform/com/safearray.h"
 #include "platform/com/stream.h"
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
 
 // Three mail users, of whom 1 and 3 are subscribers; user 1 has new messages
 // 10 and 12, saved message 11 and one in another folder; message 10 has two

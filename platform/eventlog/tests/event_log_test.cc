@@ -8,9 +8,12 @@
 #include <string>
 
 #include "platform/eventlog/last_error.h"
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
+using korvel::test::ReadFile;
 
 class EventLogTest : public ::testing::Test {
  protected:

@@ -9,9 +9,12 @@
 #include "platform/eventlog/last_error.h"
 #include "platform/eventlog/message_format.h"
 #include "platform/eventlog/message_table.h"
-#include "platform/eventlog/tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
+using korvel::test::WriteFile;
 
 // Header lists spanning lines, sticky severity and facility, numbering by
 // "+N" and by the previous message, two languages and comments.

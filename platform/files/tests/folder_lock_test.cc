@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/eventlog/tests/temp_folder.h"
 #include "platform/files/folder_lock.h"
+#include "tests/support/temp_folder.h"
 
 namespace files {
 namespace {
+
+using korvel::test::TempFolder;
 
 TEST(FolderLockTest, OneHolderAtATimeAndHandedOverToAStartedProgram) {
   TempFolder folder;

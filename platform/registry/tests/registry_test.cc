@@ -9,10 +9,14 @@
 #include <filesystem>
 
 #include "platform/codepage/codepage.h"
-#include "platform/eventlog/tests/temp_folder.h"
 #include "platform/registry/registry_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+using korvel::test::TempFolder;
+using korvel::test::ReadFile;
+using korvel::test::WriteFile;
 
 // A file exactly as regedit writes one, with every value form.
 const std::wstring kSample[] = {
