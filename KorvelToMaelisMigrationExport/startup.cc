@@ -19,12 +19,6 @@ namespace {
 
 using localisation::myLoadResString;
 
-constexpr int kServerMustBeRunning = 63;
-constexpr int kServerTooOld = 102;
-constexpr int kCouldNotOpenDatabase = 112;
-constexpr int kStartupFailed = 18;
-constexpr int kExitingApplication = 20;
-
 constexpr char16_t kSkipVersionCheck[] = u"SkipVersionCheck";
 // Not in the string table: the override is for support staff, in English.
 constexpr char16_t kVersionCheckOverridden[] =

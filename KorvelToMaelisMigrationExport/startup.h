@@ -29,6 +29,13 @@ inline constexpr int kExitRunEnded = 1;      // a check or a No answer ended the
 inline constexpr int kExitStartupEnded = 2;  // start-up ended the program
 inline constexpr int kExitUsage = 64;
 
+// Start-up's notices, by the string-table ids of their texts.
+inline constexpr int kServerMustBeRunning = 63;
+inline constexpr int kServerTooOld = 102;
+inline constexpr int kCouldNotOpenDatabase = 112;
+inline constexpr int kStartupFailed = 18;  // followed by the failure's description
+inline constexpr int kExitingApplication = 20;
+
 // What start-up prepares for the life of the program.
 struct ProgramSession {
   shell::SingleCopyLock single_copy;

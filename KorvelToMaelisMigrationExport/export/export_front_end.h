@@ -27,6 +27,15 @@ struct Prompt {
 inline constexpr int kOverwriteEarlierExportQuestion = 129;
 inline constexpr int kAccountMayNotReadMailboxesQuestion = 133;
 
+// The run's other notices and questions, by the text ids they start with.
+inline constexpr int kNoItemsSelected = 36;
+inline constexpr int kNoOutputFolder = 126;
+inline constexpr int kRequiredItemMissing = 128;
+inline constexpr int kOutputComplete = 39;
+inline constexpr int kViewExtractionLog = 131;
+inline constexpr int kViewCsvFile = 132;
+inline constexpr int kOutputFolderInUse = 141;
+
 // Thrown by a front end's Yield to end a run; caught by whoever called
 // RunExport.
 struct RunAbandoned {};

@@ -28,14 +28,7 @@ namespace {
 
 using localisation::myLoadResString;
 
-constexpr int kNoItemsSelected = 36;
-constexpr int kNoOutputFolder = 126;
-constexpr int kRequiredItemMissing = 128;
-constexpr int kOutputComplete = 39;
 constexpr int kErrorsEncountered = 1;
-constexpr int kViewExtractionLog = 131;
-constexpr int kViewCsvFile = 132;
-constexpr int kOutputFolderInUse = 141;
 
 constexpr char16_t kServerKey[] = u"Software\\Halvern\\Trellium\\1.0";
 constexpr char16_t kRootPathValue[] = u"Root Path";
