@@ -234,7 +234,7 @@ void HeadlessFrontEnd::EchoExtractionLog(const QString& added) {
 }
 
 bool HeadlessFrontEnd::StartHiddenProgram(const QString& program, const QStringList& arguments) {
-  return monitor::StartDetachedProgram(program, arguments, monitor::WindowStyle::kHidden);
+  return monitor::StartHiddenProgram(program, arguments);
 }
 
 }  // namespace export_program

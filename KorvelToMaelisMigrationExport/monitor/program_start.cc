@@ -4,16 +4,14 @@
 
 namespace monitor {
 
-bool StartDetachedProgram(const QString& program, const QStringList& arguments, WindowStyle style, qint64* pid) {
+bool StartHiddenProgram(const QString& program, const QStringList& arguments) {
   QProcess process;
   process.setProgram(program);
   process.setArguments(arguments);
-  if (style == WindowStyle::kHidden) {
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-  }
-  return process.startDetached(pid);
+  process.setStandardInputFile(QProcess::nullDevice());
+  process.setStandardOutputFile(QProcess::nullDevice());
+  process.setStandardErrorFile(QProcess::nullDevice());
+  return process.startDetached();
 }
 
 }  // namespace monitor

@@ -6,20 +6,12 @@
 
 #include <QString>
 #include <QStringList>
-#include <QtGlobal>
 
 namespace monitor {
 
-// How the started program should show itself. Only kHidden changes anything
-// here: the program's input comes from and its output goes to /dev/null, as
-// a hidden console would leave them. Where a program's window goes is the
-// desktop's business, so the other styles leave the program's output on the
-// console of this one.
-enum class WindowStyle { kHidden, kMaximizedWithFocus, kMinimizedWithFocus };
-
-// True when the program started; `pid` (when given) then holds its process id.
-bool StartDetachedProgram(const QString& program, const QStringList& arguments, WindowStyle style,
-                          qint64* pid = nullptr);
+// Starts `program` hidden: its input comes from and its output goes to
+// /dev/null, as a hidden console would leave them. True when it started.
+bool StartHiddenProgram(const QString& program, const QStringList& arguments);
 
 }  // namespace monitor
 

@@ -350,7 +350,7 @@ void frmMain::ShowExtractionProgress(export_engine::ExportLog& log) {
 }
 
 bool frmMain::StartHiddenProgram(const QString& program, const QStringList& arguments) {
-  return monitor::StartDetachedProgram(program, arguments, monitor::WindowStyle::kHidden);
+  return monitor::StartHiddenProgram(program, arguments);
 }
 
 // The toolkit keeps the least height; the menu bar, whose height depends on

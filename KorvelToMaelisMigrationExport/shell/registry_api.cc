@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include <QByteArray>
-
 namespace shell {
 namespace {
 
@@ -51,7 +49,7 @@ std::optional<std::vector<BYTE>> QueryValue(HKEY key, const QString& value_name,
 export_engine::Status ReadRegistryValue(HKEY root, const QString& key_path, const QString& value_name,
                                         DWORD value_type, const QVariant& default_value, QVariant* value) {
   const auto type = static_cast<RegistryValueType>(value_type);
-  if (type != RegistryValueType::kString && type != RegistryValueType::kBinary && type != RegistryValueType::kNumber) {
+  if (type != RegistryValueType::kString && type != RegistryValueType::kNumber) {
     return export_engine::Status::Failure(QStringLiteral("Unsupported value type"),
                                           QString::fromLatin1(export_engine::kProgramSource),
                                           kUnsupportedValueTypeNumber);
@@ -71,11 +69,6 @@ export_engine::Status ReadRegistryValue(HKEY root, const QString& key_path, cons
       std::memcpy(text.data(), data->data(), text.size() * sizeof(wchar_t));
       text.resize(std::wcslen(text.c_str()));
       *value = QString::fromStdWString(text);
-      break;
-    }
-    case RegistryValueType::kBinary: {
-      const auto data = QueryValue(key.get(), value_name, kBinaryBufferBytes, {REG_BINARY});
-      if (data) *value = QByteArray(reinterpret_cast<const char*>(data->data()), static_cast<qsizetype>(data->size()));
       break;
     }
     case RegistryValueType::kNumber: {

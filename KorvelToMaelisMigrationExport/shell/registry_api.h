@@ -15,22 +15,20 @@ namespace shell {
 
 // The value types the reader handles, in the platform's numbering, and how
 // much of a value it takes: a string of up to 1024 characters (its
-// terminating zero included), up to 4096 bytes of binary data, one 32-bit
-// number.
-enum class RegistryValueType : DWORD { kString = 1, kBinary = 3, kNumber = 4 };
+// terminating zero included), one 32-bit number.
+enum class RegistryValueType : DWORD { kString = 1, kNumber = 4 };
 inline constexpr DWORD kStringBufferCharacters = 1024;
-inline constexpr DWORD kBinaryBufferBytes = 4096;
 
 // Asking for any other type is the caller's fault, reported with this number.
 inline constexpr qint32 kUnsupportedValueTypeNumber = 1001;
 
 // Reads `value_name` of `root`\`key_path` as `value_type` (a number from the
-// platform's numbering) into `value`: a QString, a QByteArray of exactly the
-// stored length, or a qint32. `value` is `default_value` when the key cannot
-// be opened for reading, the value is missing, does not fit its buffer or is
-// stored with another type (a string may be an expandable one, read as it is
-// stored). Only an unsupported `value_type` fails, with number 1001
-// "Unsupported value type", leaving `value` untouched.
+// platform's numbering) into `value`: a QString or a qint32. `value` is
+// `default_value` when the key cannot be opened for reading, the value is
+// missing, does not fit its buffer or is stored with another type (a string
+// may be an expandable one, read as it is stored). Only an unsupported
+// `value_type` fails, with number 1001 "Unsupported value type", leaving
+// `value` untouched.
 export_engine::Status ReadRegistryValue(HKEY root, const QString& key_path, const QString& value_name,
                                         DWORD value_type, const QVariant& default_value, QVariant* value);
 

@@ -93,12 +93,10 @@ QString OpenURL(const QString& address, const WaitOffer& wait_offer) {
   return QString::fromUtf8(page);
 }
 
-QString GetWebVersion(const QString& address, bool take_second_marker, QString* failure,
-                      const WaitOffer& wait_offer) {
+QString GetWebVersion(const QString& address, QString* failure, const WaitOffer& wait_offer) {
   const QString page = OpenURL(address, wait_offer);
   if (page.size() < kLeastPageLength) return QString();
   qsizetype position = page.indexOf(kVersionMarker);
-  if (take_second_marker && position >= 0) position = page.indexOf(kVersionMarker, position + 1);
   if (position < 0) return QString();
   position = page.indexOf(kFontMarker, position);
   if (position < 0) return QString();
@@ -148,7 +146,7 @@ void CheckForUpdate(UpdateCheckFrontEnd& front_end, const QString& program_versi
   QString remote_failure;
   front_end.ShowBusy(true);
   const QString remote =
-      GetWebVersion(HomePageAddress(), false, &remote_failure, [&front_end](const std::function<void()>& stop_waiting) {
+      GetWebVersion(HomePageAddress(), &remote_failure, [&front_end](const std::function<void()>& stop_waiting) {
         front_end.OfferToStopWaiting(stop_waiting);
       });
   front_end.ShowBusy(false);

@@ -48,12 +48,10 @@ using WaitOffer = std::function<void(const std::function<void()>& stop_waiting)>
 // input waits with it.
 QString OpenURL(const QString& address, const WaitOffer& wait_offer = nullptr);
 
-// The version the page at `address` states after its first (or, with
-// `take_second_marker`, its second) ">version<" marker, padded; empty when
-// the page cannot be fetched or lacks the markers. A failure to pad it is
-// described in `failure`.
-QString GetWebVersion(const QString& address, bool take_second_marker, QString* failure,
-                      const WaitOffer& wait_offer = nullptr);
+// The version the page at `address` states after its first ">version<"
+// marker, padded; empty when the page cannot be fetched or lacks the markers.
+// A failure to pad it is described in `failure`.
+QString GetWebVersion(const QString& address, QString* failure, const WaitOffer& wait_offer = nullptr);
 
 // Every dot-separated part of `version` at least four digits long, with
 // leading zeros (1.0.23 gives 0001.0000.0023); empty for a text shorter than

@@ -1,4 +1,4 @@
-// The monitoring rules beyond those the window test shows: the patience with
+// The following rules beyond those the window test shows: the patience with
 // a missing log, failed reads, the state kept from one launch to the next,
 // and the reading of the file itself.
 #include "KorvelToMaelisMigrationExport/monitor/extraction_monitor.h"
@@ -14,157 +14,127 @@
 namespace monitor {
 namespace {
 
-using std::chrono::milliseconds;
 using std::chrono::seconds;
 
 class ExtractionMonitorTest : public ::testing::Test {
  protected:
-  explicit ExtractionMonitorTest(ExtractionMonitor::LogReader reader = ReadLogFileText)
-      : monitor_(std::move(reader)) {}
-
-  void Launch() {
-    monitor_.SetLogFilePath(log_.path());
-    monitor_.EnableTimer(now_);
-  }
-  // One tick a tick interval after the last.
-  bool Tick() {
-    now_ += ExtractionMonitor::kTickInterval;
-    return monitor_.Tick(now_, [this](QStringView line) { export_log_ << line.toString(); });
-  }
-  void TickUntil(MonitorTime when) {
-    while (now_ + ExtractionMonitor::kTickInterval <= when) Tick();
-  }
-
-  export_test::TempFolder folder_;
-  monitor_test::FakeExtractorLog log_{folder_.File("MsgExtraction.log")};
-  ExtractionMonitor monitor_;
-  MonitorTime now_{5000};
-  QStringList export_log_;
-};
-
-TEST_F(ExtractionMonitorTest, ALogThatNeverAppearsEndsTheMonitoringAfterThirtySecondsWithOneErrorLine) {
-  const MonitorTime start = now_;
-  Launch();
-  TickUntil(start + seconds(30) - milliseconds(100));
-  EXPECT_TRUE(monitor_.timer_enabled());
-  EXPECT_EQ(monitor_.unchanged_ticks(), 0);
-  EXPECT_TRUE(export_log_.isEmpty());
-
-  Tick();
-  EXPECT_FALSE(monitor_.timer_enabled());
-  EXPECT_EQ(monitor_.end(), MonitoringEnd::kLogMissing);
-  ASSERT_EQ(export_log_.size(), 1);
-  EXPECT_TRUE(export_log_[0].startsWith("(error) The message extraction log did not appear within 30 seconds"));
-  EXPECT_TRUE(export_log_[0].endsWith(log_.path()));
-
-  Tick();
-  EXPECT_EQ(export_log_.size(), 1) << "the monitoring ends once";
-}
-
-TEST_F(ExtractionMonitorTest, TheThirtySecondsCountFromTheLastReadThatFoundTheLog) {
-  Launch();
-  TickUntil(now_ + seconds(20));
-  log_.Start();
-  Tick();
-  log_.Remove();
-  const MonitorTime gone = now_;
-  TickUntil(gone + seconds(30) - milliseconds(100));
-  EXPECT_TRUE(monitor_.timer_enabled()) << "a missing file does not count as unchanged either";
-  Tick();
-  EXPECT_EQ(monitor_.end(), MonitoringEnd::kLogMissing);
-  ASSERT_EQ(export_log_.size(), 1);
-  EXPECT_TRUE(export_log_[0].startsWith("(error) The message extraction log disappeared")) << export_log_[0].toStdString();
-}
-
-// The text, the last length and the unchanged count are those of the last
-// launch; only a log of another length resets the count.
-TEST_F(ExtractionMonitorTest, TheCountersCarryOverToTheNextLaunch) {
-  log_.Start();
-  log_.Close();
-  Launch();
-  Tick();
-  ASSERT_EQ(monitor_.end(), MonitoringEnd::kEndMarker);
-  const qsizetype first_length = monitor_.last_length();
-  EXPECT_EQ(first_length, log_.length());
-
-  // The same log again, as when an old log could not be deleted: its first
-  // read is already an unchanged one, and it ends the monitoring at once.
-  Launch();
-  EXPECT_TRUE(monitor_.timer_enabled());
-  Tick();
-  EXPECT_EQ(monitor_.unchanged_ticks(), 1);
-  EXPECT_EQ(monitor_.end(), MonitoringEnd::kEndMarker);
-
-  // A new log of another length starts the count again.
-  log_.Remove();
-  log_.Start();
-  Launch();
-  EXPECT_EQ(monitor_.text().size(), first_length) << "nothing is cleared at a launch";
-  Tick();
-  EXPECT_EQ(monitor_.unchanged_ticks(), 0);
-  EXPECT_EQ(monitor_.last_length(), log_.length());
-  Tick();
-  EXPECT_EQ(monitor_.unchanged_ticks(), 1);
-  EXPECT_EQ(monitor_.end(), MonitoringEnd::kNone);
-}
-
-TEST_F(ExtractionMonitorTest, TheLogIsReadAsWindows1252Text) {
-  log_.Start();
-  log_.AppendLine("Mailuser Alias Ren\xe9" "e \x80 \x81");
-  const LogFileText read = ReadLogFileText(log_.path());
-  ASSERT_EQ(read.state, LogFileText::State::kRead);
-  EXPECT_TRUE(read.text.endsWith(QString::fromUtf8("Mailuser Alias Renée € \u0081\r\n"))) << read.text.toStdString();
-  EXPECT_EQ(read.text.size(), log_.length());
-
-  EXPECT_EQ(ReadLogFileText(folder_.File("none")).state, LogFileText::State::kMissing);
-  QDir().mkdir(folder_.File("folder"));
-  EXPECT_EQ(ReadLogFileText(folder_.File("folder")).state, LogFileText::State::kMissing) << "a folder is no file";
-}
-
-// A reader that fails while the writer holds the file, as a shared file can.
-class FailingReadTest : public ExtractionMonitorTest {
- protected:
-  FailingReadTest()
-      : ExtractionMonitorTest([this](const QString& path) {
-          if (!fail_) return ReadLogFileText(path);
+  ExtractionMonitorTest()
+      : monitor_([this](const QString& path) {
+          if (!fail_reads_) return ReadLogFileText(path);
           LogFileText failed;
           failed.state = LogFileText::State::kFailed;
           failed.failure = export_engine::Status::Failure("Permission denied", "KorvelToMaelisMigrationExport", 70);
           return failed;
         }) {}
-  bool fail_ = false;
+
+  void Launch() {
+    monitor_.SetLogFilePath(log_.path());
+    monitor_.EnableTimer(now_);
+  }
+  bool Tick() {
+    now_ += ExtractionMonitor::kTickInterval;
+    return monitor_.Tick(now_, [this](QStringView line) { export_log_ << line.toString(); });
+  }
+  // Ticks for `duration` less one tick; whether the monitor still follows.
+  bool TickAlmost(MonitorTime duration) {
+    for (MonitorTime end = now_ + duration; now_ + ExtractionMonitor::kTickInterval < end;) Tick();
+    return monitor_.timer_enabled();
+  }
+
+  export_test::TempFolder folder_;
+  monitor_test::FakeExtractorLog log_{folder_.File("MsgExtraction.log")};
+  bool fail_reads_ = false;  // as a file the writer holds can fail
+  ExtractionMonitor monitor_;
+  MonitorTime now_{5000};
+  QStringList export_log_;
 };
 
-TEST_F(FailingReadTest, AFailedReadWritesOneLineAndKeepsTheTextWhichCountsAsUnchanged) {
+// A missing file moves neither counter; after 30 seconds without it the
+// following ends with one error line, whether the log never came or went.
+TEST_F(ExtractionMonitorTest, ThirtySecondsWithoutTheLogEndTheFollowing) {
+  Launch();
+  EXPECT_TRUE(TickAlmost(seconds(30)));
+  EXPECT_EQ(monitor_.unchanged_ticks(), 0);
+  Tick();
+  EXPECT_EQ(monitor_.end(), MonitoringEnd::kLogMissing);
+  EXPECT_EQ(export_log_, QStringList("(error) The message extraction log did not appear within 30 seconds of "
+                                     "starting TmMsgExtractor; no messages were followed: " + log_.path()));
+  Tick();
+  EXPECT_EQ(export_log_.size(), 1) << "the following ends once";
+
+  export_log_.clear();
+  log_.Start();
+  Launch();
+  Tick();
+  log_.Remove();
+  EXPECT_TRUE(TickAlmost(seconds(30)));
+  Tick();
+  EXPECT_EQ(monitor_.end(), MonitoringEnd::kLogMissing);
+  ASSERT_EQ(export_log_.size(), 1);
+  EXPECT_TRUE(export_log_[0].startsWith("(error) The message extraction log disappeared"));
+}
+
+TEST_F(ExtractionMonitorTest, AClosingLineIsSeenWithin51CharactersOfTheEndAndNotBeyond) {
+  for (const bool within : {true, false}) {
+    log_.Start();
+    log_.AppendLine(std::string(60, 'x'));
+    log_.AppendLine("LogFile closed at");
+    // The marker, its CR LF, the padding and its CR LF: 51 characters.
+    log_.AppendLine(std::string(51 - 17 - 2 - 2 + (within ? 0 : 1), '.'));
+    Launch();
+    Tick();
+    EXPECT_EQ(monitor_.end(), within ? MonitoringEnd::kEndMarker : MonitoringEnd::kNone);
+  }
+}
+
+TEST_F(ExtractionMonitorTest, Ends101UnchangedReadsAfterTheLastChangeOfLength) {
+  log_.Start();
+  Launch();
+  for (int i = 0; i < 60; ++i) Tick();
+  log_.AppendLine("Extracting 1 Messages");  // grows
+  for (int i = 0; i < 60; ++i) Tick();
+  log_.Remove();
+  log_.Start();  // shrinks
+  EXPECT_TRUE(TickAlmost(ExtractionMonitor::kTickInterval * 102)) << "100 unchanged reads are not enough";
+  EXPECT_TRUE(export_log_.isEmpty());
+  Tick();
+  EXPECT_EQ(monitor_.end(), MonitoringEnd::kNoGrowth);
+  ASSERT_EQ(export_log_.size(), 1) << "the log may be incomplete: the export log says so";
+  EXPECT_TRUE(export_log_[0].startsWith("(warning) The message extraction log did not grow"));
+}
+
+TEST_F(ExtractionMonitorTest, AFailedReadWritesOneLineAndKeepsTheTextWhichCountsAsUnchanged) {
   log_.Start();
   Launch();
   Tick();
   const QString shown = monitor_.text();
   log_.AppendLine("Extracting messages for 40 Subscribers");
-  fail_ = true;
-  EXPECT_FALSE(Tick());
+  fail_reads_ = true;
   EXPECT_FALSE(Tick());
   EXPECT_EQ(monitor_.text(), shown);
+  EXPECT_EQ(monitor_.unchanged_ticks(), 1);
+  EXPECT_EQ(export_log_, QStringList("(error) 70 (Permission denied) in procedure Timer1_Timer of Form "
+                                     "frmMessageExtractionProgress"));
+  // Writing that line lets the window handle its events; a tick that comes
+  // in meanwhile must not read or count.
+  monitor_.Tick(now_, [&](QStringView) { EXPECT_FALSE(monitor_.Tick(now_, [](QStringView) {})); });
   EXPECT_EQ(monitor_.unchanged_ticks(), 2);
-  EXPECT_EQ(export_log_, QStringList(2, "(error) 70 (Permission denied) in procedure Timer1_Timer of Form "
-                                        "frmMessageExtractionProgress"));
 
-  fail_ = false;
+  fail_reads_ = false;
   EXPECT_TRUE(Tick());
   EXPECT_EQ(monitor_.unchanged_ticks(), 0);
-  EXPECT_TRUE(monitor_.text().endsWith("40 Subscribers\r\n"));
 }
 
-// Writing a failure line lets the window handle its events; a tick that
-// comes in meanwhile must not read or count.
-TEST_F(FailingReadTest, ATickDuringATickDoesNothing) {
-  log_.Start();
-  Launch();
-  fail_ = true;
-  int nested_results = 0;
-  monitor_.Tick(now_, [&](QStringView) { nested_results += monitor_.Tick(now_, [](QStringView) {}) ? 1 : 0; });
-  EXPECT_EQ(nested_results, 0);
-  EXPECT_EQ(monitor_.unchanged_ticks(), 1);
+TEST(LogFileTextTest, TheLogIsReadAsWindows1252Text) {
+  export_test::TempFolder folder;
+  monitor_test::FakeExtractorLog log(folder.File("MsgExtraction.log"));
+  log.Start();
+  log.AppendLine("Mailuser Alias Ren\xe9" "e \x80 \x81");
+  const LogFileText read = ReadLogFileText(log.path());
+  ASSERT_EQ(read.state, LogFileText::State::kRead);
+  EXPECT_TRUE(read.text.endsWith(QString::fromUtf8("Mailuser Alias Renée € \u0081\r\n"))) << read.text.toStdString();
+  EXPECT_EQ(ReadLogFileText(folder.File("none")).state, LogFileText::State::kMissing);
+  EXPECT_EQ(ReadLogFileText(folder.path()).state, LogFileText::State::kMissing) << "a folder is no file";
 }
 
 }  // namespace

@@ -4,38 +4,41 @@
 #ifndef KORVEL_EXPORT_MONITOR_TESTS_FAKE_EXTRACTOR_LOG_H_
 #define KORVEL_EXPORT_MONITOR_TESTS_FAKE_EXTRACTOR_LOG_H_
 
+#include <stdexcept>
 #include <string>
 #include <utility>
 
+#include <QFile>
 #include <QString>
 
 namespace monitor_test {
+
+// The closing line as the extractor writes it, line end included.
+inline constexpr char kClosingLine[] = "LogFile closed at 17:56:26 \r\n";
 
 class FakeExtractorLog {
  public:
   explicit FakeExtractorLog(QString path) : path_(std::move(path)) {}
 
   const QString& path() const { return path_; }
-
   // The file anew with the extractor's start line.
-  void Start();
+  void Start() { Write("\r\n\r\nLogFile Started at 17:56:26 \r\n", QIODevice::Truncate); }
   // One more line (Windows-1252 bytes) and CR LF.
-  void AppendLine(const std::string& bytes);
-  // The extractor's closing line.
-  void Close();
-  void Remove();
-
-  // Length of the file in characters (one per byte).
-  qsizetype length() const;
+  void AppendLine(const std::string& bytes) { Write(bytes + "\r\n", QIODevice::Append); }
+  void Close() { Write(kClosingLine, QIODevice::Append); }
+  void Remove() { QFile::remove(path_); }
 
  private:
-  void Append(const std::string& bytes);
+  void Write(const std::string& bytes, QIODevice::OpenModeFlag mode) {
+    QFile file(path_);
+    const qint64 size = static_cast<qint64>(bytes.size());
+    if (!file.open(QIODevice::WriteOnly | mode) || file.write(bytes.data(), size) != size) {
+      throw std::runtime_error("cannot write " + path_.toStdString());
+    }
+  }
 
   QString path_;
 };
-
-// The closing line as the extractor writes it, line end included.
-inline constexpr char kClosingLine[] = "LogFile closed at 17:56:26 \r\n";
 
 }  // namespace monitor_test
 

@@ -1,23 +1,26 @@
 #include "KorvelToMaelisMigrationExport/shell/tests/modal_answerer.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDesktopServices>
-#include <QFileDialog>
+#include <cstdlib>
 
+
+#include "KorvelToMaelisMigrationExport/export/export_front_end.h"
+#include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
 #include "KorvelToMaelisMigrationExport/localisation/string_table.h"
+#include "KorvelToMaelisMigrationExport/monitor/cls_wks.h"
 #include "KorvelToMaelisMigrationExport/monitor/frm_message_extraction_progress.h"
 
 namespace shell_test {
 namespace {
 
-// The ids of every notice and question the window can show.
-constexpr int kMessageIds[] = {18, 20, 26, 36, 39, 63, 102, 112, 126, 128, 129, 131, 132, 133};
+// Beyond the largest id of the built-in table.
+constexpr int kIdsToSearch = 1000;
 
+// The id whose text, in the current language, is the longest start of `text`.
 int IdOfText(const QString& text) {
-  int id = -1;
+  int id = export_engine::Prompt::kComposedText;
   qsizetype matched = 0;
-  for (int candidate : kMessageIds) {
+  for (int candidate = 0; candidate < kIdsToSearch; ++candidate) {
+    if (localisation::BuiltInString(candidate).isNull()) continue;
     const QString start = localisation::myLoadResString(candidate);
     if (start.size() > matched && text.startsWith(start)) {
       id = candidate;
@@ -41,16 +44,12 @@ std::vector<int> ModalAnswerer::ShownIds() const {
   return ids;
 }
 
-bool ModalAnswerer::AnswerFor(const QString& text) const {
-  const auto answer = answers.find(IdOfText(text));
-  return answer == answers.end() || answer->second;
-}
-
 void ModalAnswerer::AnswerActiveDialog() {
   QWidget* modal = QApplication::activeModalWidget();
   if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && box->isVisible()) {
     shown.push_back({box->windowTitle(), box->text(), box->standardButtons()});
-    const bool yes = AnswerFor(box->text());
+    const auto answer = answers.find(IdOfText(box->text()));
+    const bool yes = answer == answers.end() || answer->second;
     const QMessageBox::StandardButtons buttons = box->standardButtons();
     QMessageBox::StandardButton button = QMessageBox::Ok;
     if (buttons & QMessageBox::Yes) button = yes ? QMessageBox::Yes : QMessageBox::No;
@@ -75,5 +74,40 @@ OpenedFiles::OpenedFiles() { QDesktopServices::setUrlHandler(QStringLiteral("fil
 OpenedFiles::~OpenedFiles() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
 void OpenedFiles::Open(const QUrl& url) { paths << url.toLocalFile(); }
+
+WindowTest::WindowTest() {
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(variable);
+  QDir().mkpath(work_.File("runtime"));
+  setenv("KORVEL_REGISTRY", work_.File("registry.reg").toLocal8Bit().constData(), 1);
+  setenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit().constData(), 1);
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work_.File("config"));
+  WriteRegistry({});
+  for (int i = 1; i <= 3; ++i) {
+    directory_.AddCompleteSubscriber({.id = QStringLiteral("S%1").arg(i), .alias = QStringLiteral("user%1").arg(i),
+                                      .dtmf_access_id = QStringLiteral("100%1").arg(i)});
+  }
+}
+
+WindowTest::~WindowTest() {
+  localisation::SetLanguageLibrary(nullptr);
+  localisation::SetCurrentLanguageId(0);
+  unsetenv("KORVEL_REGISTRY");
+  unsetenv("XDG_RUNTIME_DIR");
+}
+
+void WindowTest::WriteRegistry(export_test::ServerRegistry registry) {
+  if (!registry.server_state) registry.server_state = 32;
+  if (registry.root_path.isEmpty()) registry.root_path = work_.path() + "/";
+  if (registry.service_account.isEmpty()) registry.service_account = "CORP\\" + monitor::clsWKS().UserName();
+  export_test::WriteServerRegistry(work_.File("registry.reg"), registry);
+}
+
+std::unique_ptr<shell::frmMain> WindowTest::LoadWindow(const QString& command_line, bool* loaded,
+                                                       shell::MainWindowMenuActions menu_actions) {
+  auto window = std::make_unique<shell::frmMain>(std::move(menu_actions));
+  const bool ready = window->Load(connect_string_, command_line);
+  if (loaded != nullptr) *loaded = ready;
+  return window;
+}
 
 }  // namespace shell_test

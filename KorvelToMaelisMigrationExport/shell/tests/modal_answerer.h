@@ -1,20 +1,20 @@
-// Answers the window's modal dialogs the way an administrator would click
-// them, and records what they showed; catches the files the window asks the
-// desktop to open; and finds a window's controls by name.
+// What the window tests share: an answerer that clicks the window's modal
+// dialogs the way an administrator would and records what they showed, a
+// stand-in for the desktop's file opener, and a running server with three
+// subscribers, a registry, settings and runtime folder of the test's own.
 #ifndef KORVEL_EXPORT_SHELL_TESTS_MODAL_ANSWERER_H_
 #define KORVEL_EXPORT_SHELL_TESTS_MODAL_ANSWERER_H_
 
 #include <map>
+#include <memory>
 #include <vector>
 
-#include <QMessageBox>
-#include <QObject>
-#include <QString>
-#include <QStringList>
-#include <QTimer>
-#include <QUrl>
-#include <QWidget>
+#include <QtWidgets>
 #include <gtest/gtest.h>
+
+#include "KorvelToMaelisMigrationExport/export/tests/test_directory.h"
+#include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
+#include "KorvelToMaelisMigrationExport/shell/frm_main.h"
 
 namespace shell_test {
 
@@ -38,12 +38,11 @@ class ModalAnswerer {
   // The logs of the progress windows shown modally, which the answerer
   // closes with their close box: no extractor runs beside a window test.
   QStringList followed_extraction_logs;
-  // The id each shown text starts with; -1 for a text from no id.
+  // The id each shown text starts with; Prompt::kComposedText for none.
   std::vector<int> ShownIds() const;
 
  private:
   void AnswerActiveDialog();
-  bool AnswerFor(const QString& text) const;
 
   QTimer timer_;
 };
@@ -67,6 +66,24 @@ Control* Find(const QWidget& window, const char* name) {
   EXPECT_NE(control, nullptr) << name;
   return control;
 }
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest();
+  ~WindowTest() override;
+
+  // A current, running server whose message store service runs under this
+  // user's account, unless `registry` says otherwise.
+  void WriteRegistry(export_test::ServerRegistry registry);
+  // A window after start-up; `loaded` says whether start-up let it open.
+  std::unique_ptr<shell::frmMain> LoadWindow(const QString& command_line = QString(), bool* loaded = nullptr,
+                                             shell::MainWindowMenuActions menu_actions = {});
+
+  export_test::TempFolder work_;
+  export_test::TestDirectory directory_{work_.File("KorvelDb.sqlite")};
+  QString connect_string_ = directory_.connect_string();
+  ModalAnswerer answerer_;
+};
 
 }  // namespace shell_test
 
