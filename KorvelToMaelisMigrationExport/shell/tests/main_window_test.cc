@@ -242,7 +242,9 @@ TEST_F(MainWindowTest, ExitDuringARunStopsItAtOnceWithItsFilesClosed) {
 }
 
 TEST_F(MainWindowTest, BrowseAcceptsOnlyAFolderThatPassesTheWriteTest) {
+  SaveOutputFolderSetting(work_.File("gone/KorvelMigrationOutput.csv"));
   const std::unique_ptr<frmMain> window = ShownWindow();
+  EXPECT_EQ(Find<QLineEdit>(*window, "txtOutputPath")->text(), "") << "a saved path whose folder is gone";
   const auto browse = [&](const QString& folder) {
     answerer_.folder_to_choose = folder;
     Find<QPushButton>(*window, "cmdBrowse")->click();
