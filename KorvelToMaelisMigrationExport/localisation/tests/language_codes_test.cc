@@ -1,8 +1,8 @@
 #include "KorvelToMaelisMigrationExport/localisation/language_codes.h"
 
-#include <cstdlib>
-
 #include <gtest/gtest.h>
+
+#include "tests/support/temp_folder.h"
 
 namespace localisation {
 namespace {
@@ -30,15 +30,14 @@ TEST(LanguageCodesTest, TheFirstLocaleVariableSetGivesTheLanguage) {
         {u"C.UTF-8", 1033}, {u"sv_SE", 1033}, {u"_DE", 1033}, {u"DE_de", 1031}}) {
     EXPECT_EQ(LanguageIdFromLocaleName(locale), id) << QString::fromUtf16(locale).toStdString();
   }
-  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(variable);
-  EXPECT_EQ(GetUserDefaultLangID(), 1033);
-  setenv("LANG", "de_DE.UTF-8", 1);
-  setenv("LC_MESSAGES", "ja_JP.UTF-8", 1);
-  setenv("LC_ALL", "", 1);
+  {
+    const korvel::test::ScopedEnvironmentVariable lc_all("LC_ALL", std::nullopt), lc_messages("LC_MESSAGES", std::nullopt), lang("LANG", std::nullopt);
+    EXPECT_EQ(GetUserDefaultLangID(), 1033);
+  }
+  const korvel::test::ScopedEnvironmentVariable lc_all("LC_ALL", ""), lc_messages("LC_MESSAGES", "ja_JP.UTF-8"), lang("LANG", "de_DE.UTF-8");
   EXPECT_EQ(GetUserDefaultLangID(), 1041) << "an empty variable counts as unset";
-  setenv("LC_ALL", "fr_FR", 1);
+  const korvel::test::ScopedEnvironmentVariable french("LC_ALL", "fr_FR");
   EXPECT_EQ(GetUserDefaultLangID(), 1036);
-  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(variable);
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ TEST(ProgressWindowRunTest, FollowsARealExtractionToItsClosingLine) {
   const QString output = work.File("export folder with blanks");
   ASSERT_TRUE(QDir().mkpath(output));
   const QString log_path = output + "/MsgExtraction.log";
-  qputenv("KORVEL_REGISTRY", work.File("server/registry.reg").toLocal8Bit());
+  const korvel::test::ScopedEnvironmentVariable registry("KORVEL_REGISTRY", work.File("server/registry.reg").toStdString());
 
   frmMessageExtractionProgress window;
   QStringList export_log;

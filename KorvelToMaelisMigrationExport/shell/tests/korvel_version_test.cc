@@ -2,8 +2,6 @@
 // and build, a signed 16-bit patch, and the comparison with the minimum.
 #include "KorvelToMaelisMigrationExport/shell/korvel_version.h"
 
-#include <cstdlib>
-
 #include <gtest/gtest.h>
 
 #include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
@@ -37,12 +35,11 @@ TEST(KorvelVersionTest, RegistryNumbersGiveTheVersionAndItsVerdict) {
   }
 
   export_test::TempFolder folder;
-  setenv("KORVEL_REGISTRY", folder.File("registry.reg").toLocal8Bit().constData(), 1);
+  const korvel::test::ScopedEnvironmentVariable registry("KORVEL_REGISTRY", folder.File("registry.reg").toStdString());
   EXPECT_EQ(VersionText(ReadServerVersion()), "0.0 build 0 patch 0") << "no registry file";
   export_test::WriteServerRegistry(folder.File("registry.reg"),
                                    {.version_number = 0x00050002, .build_number = 0x00070003});
   EXPECT_EQ(VersionText(ReadServerVersion()), "5.2 build 7 patch 3");
-  unsetenv("KORVEL_REGISTRY");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The windows in the languages the kit ships, from a temporary program
 // folder: the About window's language menu, the change of language in every
 // open window, the help page of the language, and the Help menu.
-#include <cstdlib>
 #include <map>
 
 #include <QTcpServer>
@@ -134,9 +133,8 @@ TEST_F(LanguageWindowsTest, AboutSwitchesEveryOpenWindowToTheLanguageChosen) {
 TEST_F(LanguageWindowsTest, StartChecksTheRequiredEntriesByTheirGermanLabels) {
   ShipLanguages({"DEU"});
   const std::unique_ptr<frmMain> window = LoadWindow();
-  setenv("LANG", "de_DE.UTF-8", 1);
+  const korvel::test::ScopedEnvironmentVariable lang("LANG", "de_DE.UTF-8");
   frmAbout about(window.get());
-  unsetenv("LANG");
   auto* list = Find<QListWidget>(*window, "lstDataItems");
   ASSERT_EQ(list->item(2)->text(), "Nachname");
   list->item(2)->setCheckState(Qt::Unchecked);
@@ -187,9 +185,10 @@ TEST_F(LanguageWindowsTest, HelpMenuOpensItsWindowsAndChecksForUpdates) {
   ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
   const QString site = QStringLiteral("http://127.0.0.1:%1").arg(closed.serverPort());  // the program adds the '/'
   closed.close();
-  setenv("KORVEL_TOOLS_SITE", site.toUtf8().constData(), 1);
-  Find<QAction>(*window, "mnuCheckForUpdatedVersion")->trigger();
-  unsetenv("KORVEL_TOOLS_SITE");
+  {
+    const korvel::test::ScopedEnvironmentVariable tools_site("KORVEL_TOOLS_SITE", site.toStdString());
+    Find<QAction>(*window, "mnuCheckForUpdatedVersion")->trigger();
+  }
   ASSERT_EQ(answerer_.shown.size(), 1u);
   EXPECT_TRUE(answerer_.shown[0].text.startsWith("Unable to contact application home page"));
   EXPECT_TRUE(answerer_.shown[0].text.endsWith("by going to " + site + "/")) << answerer_.shown[0].text.toStdString();

@@ -1,7 +1,5 @@
 #include "KorvelToMaelisMigrationExport/shell/tests/modal_answerer.h"
 
-#include <cstdlib>
-
 
 #include "KorvelToMaelisMigrationExport/export/export_front_end.h"
 #include "KorvelToMaelisMigrationExport/localisation/mod_localize.h"
@@ -76,10 +74,7 @@ OpenedFiles::~OpenedFiles() { QDesktopServices::unsetUrlHandler(QStringLiteral("
 void OpenedFiles::Open(const QUrl& url) { paths << url.toLocalFile(); }
 
 WindowTest::WindowTest() {
-  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(variable);
   QDir().mkpath(work_.File("runtime"));
-  setenv("KORVEL_REGISTRY", work_.File("registry.reg").toLocal8Bit().constData(), 1);
-  setenv("XDG_RUNTIME_DIR", work_.File("runtime").toLocal8Bit().constData(), 1);
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work_.File("config"));
   WriteRegistry({});
   for (int i = 1; i <= 3; ++i) {
@@ -91,8 +86,6 @@ WindowTest::WindowTest() {
 WindowTest::~WindowTest() {
   localisation::SetLanguageLibrary(nullptr);
   localisation::SetCurrentLanguageId(0);
-  unsetenv("KORVEL_REGISTRY");
-  unsetenv("XDG_RUNTIME_DIR");
 }
 
 void WindowTest::WriteRegistry(export_test::ServerRegistry registry) {

@@ -80,6 +80,9 @@ class WindowTest : public ::testing::Test {
                                              shell::MainWindowMenuActions menu_actions = {});
 
   export_test::TempFolder work_;
+  const korvel::test::ScopedEnvironmentVariable lc_all_{"LC_ALL", std::nullopt}, lc_messages_{"LC_MESSAGES", std::nullopt}, lang_{"LANG", std::nullopt};
+  const korvel::test::ScopedEnvironmentVariable registry_{"KORVEL_REGISTRY", work_.File("registry.reg").toStdString()};
+  const korvel::test::ScopedEnvironmentVariable runtime_folder_{"XDG_RUNTIME_DIR", work_.File("runtime").toStdString()};
   export_test::TestDirectory directory_{work_.File("KorvelDb.sqlite")};
   QString connect_string_ = directory_.connect_string();
   ModalAnswerer answerer_;

@@ -2,7 +2,6 @@
 // whatever cannot be read, and the one failure, an unsupported type.
 #include "KorvelToMaelisMigrationExport/shell/registry_api.h"
 
-#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -25,7 +24,7 @@ TEST(RegistryApiTest, ReadsEachTypeWithinItsBufferAndGivesTheDefaultForWhatItCan
                           "\"Text1023\"=\"" + std::string(1023, 'x') + "\"\r\n"
                           "\"Text1024\"=\"" + std::string(1024, 'x') + "\"\r\n"
                           "\"Wide\"=hex(b):01,00,00,00,00,00,00,00\r\n");
-  setenv("KORVEL_REGISTRY", folder.File("registry.reg").toLocal8Bit().constData(), 1);
+  const korvel::test::ScopedEnvironmentVariable registry("KORVEL_REGISTRY", folder.File("registry.reg").toStdString());
   const QVariant fallback = QStringLiteral("fallback");
   const struct {
     const char* key;
@@ -61,7 +60,6 @@ TEST(RegistryApiTest, ReadsEachTypeWithinItsBufferAndGivesTheDefaultForWhatItCan
     EXPECT_EQ(status.description(), "Unsupported value type");
     EXPECT_EQ(value, fallback) << "untouched";
   }
-  unsetenv("KORVEL_REGISTRY");
 }
 
 }  // namespace

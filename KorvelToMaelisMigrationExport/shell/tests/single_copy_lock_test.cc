@@ -22,7 +22,7 @@ using Result = SingleCopyLock::Result;
 TEST(SingleCopyLockTest, CopiesWithAndWithoutARuntimeFolderExcludeEachOther) {
   export_test::TempFolder work;
   for (const char* folder : {"tmp", "run-a"}) QDir().mkpath(work.File(folder));
-  setenv("TMPDIR", work.File("tmp").toLocal8Bit().constData(), 1);
+  const korvel::test::ScopedEnvironmentVariable tmpdir("TMPDIR", work.File("tmp").toStdString()), runtime_folder("XDG_RUNTIME_DIR", std::nullopt);
   // Takes the lock as a copy started with `runtime_folder` (none when empty).
   const auto start = [&](SingleCopyLock& copy, const char* runtime_folder) {
     setenv("XDG_RUNTIME_DIR", *runtime_folder ? work.File(runtime_folder).toLocal8Bit().constData() : "", 1);
@@ -50,8 +50,6 @@ TEST(SingleCopyLockTest, CopiesWithAndWithoutARuntimeFolderExcludeEachOther) {
     EXPECT_EQ(start(copy, runtime_folder), Result::kFailed);
     EXPECT_TRUE(copy.failure().contains("not a private folder")) << copy.failure().toStdString();
   }
-  unsetenv("TMPDIR");
-  unsetenv("XDG_RUNTIME_DIR");
 }
 
 }  // namespace

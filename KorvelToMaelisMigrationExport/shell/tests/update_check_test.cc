@@ -2,12 +2,13 @@
 // itself, answered by a front end that records what it was shown.
 #include "KorvelToMaelisMigrationExport/shell/update_check.h"
 
-#include <cstdlib>
 #include <vector>
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
+
+#include "tests/support/temp_folder.h"
 
 namespace shell {
 namespace {
@@ -65,11 +66,6 @@ class RecordingFrontEnd : public UpdateCheckFrontEnd {
 
 class UpdateCheckTest : public ::testing::Test {
  protected:
-  UpdateCheckTest() {
-    for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) unsetenv(proxy);
-    setenv("KORVEL_TOOLS_SITE", server_.Site().toUtf8().constData(), 1);
-  }
-  ~UpdateCheckTest() override { unsetenv("KORVEL_TOOLS_SITE"); }
 
   QStringList Check(const QByteArray& page, const char* program_version = "1.0.23") {
     server_.page = page;
@@ -80,6 +76,9 @@ class UpdateCheckTest : public ::testing::Test {
 
   PageServer server_;
   RecordingFrontEnd front_end_;
+  const korvel::test::ScopedEnvironmentVariable tools_site_{"KORVEL_TOOLS_SITE", server_.Site().toStdString()};
+  const korvel::test::ScopedEnvironmentVariable proxy_{"http_proxy", std::nullopt}, all_proxy_{"all_proxy", std::nullopt};
+  const korvel::test::ScopedEnvironmentVariable proxy_upper_{"HTTP_PROXY", std::nullopt}, all_proxy_upper_{"ALL_PROXY", std::nullopt};
 };
 
 TEST_F(UpdateCheckTest, ANewerVersionOffersTheHomePage) {
