@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "KorvelToMaelisMigrationExport/localisation/language_library.h"
+#include "KorvelToMaelisMigrationExport/localisation/mnemonics.h"
 
 namespace localisation {
 namespace {
@@ -22,6 +23,15 @@ TEST(StringTableTest, TheLanguageLibraryIsAskedFirstAndTheBuiltInTableFillsItsGa
   EXPECT_EQ(myLoadResString(5), "") << "in neither table";
   EXPECT_TRUE(notice.startsWith("error in myLoadResString: ")) << notice.toStdString();
   SetStringTableNoticeReceiver(nullptr);
+}
+
+// Captions of one group get different keys; a caption's own '&' shows as it
+// is, and one without a Latin letter takes the key of its English text.
+TEST(MnemonicGroupTest, KeysAreChosenOncePerGroup) {
+  MnemonicGroup keys;
+  EXPECT_EQ(keys.Caption("Save & Exit", "Save & Exit"), "&Save && Exit");
+  EXPECT_EQ(keys.Caption("Start", "Start"), "S&tart");
+  EXPECT_EQ(keys.Caption(QString::fromUtf16(u"\u958B\u59CB"), "Start"), QString::fromUtf16(u"\u958B\u59CB(&A)"));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// frmMessageExtractionProgress over a log that a test writes between ticks
-// of Timer1, which the test fires itself; and the window following a real
-// extractor on a sample server, with a picture taken during the run. The
-// rules of the following are the extraction monitor's test's.
+// frmMessageExtractionProgress following a log that a test writes between
+// ticks of Timer1, which the test fires itself with a clock of its own: what
+// the window shows and every way the following ends. Then the window
+// following a real extractor on a sample server, with a picture taken during
+// the run.
 #include "KorvelToMaelisMigrationExport/monitor/frm_message_extraction_progress.h"
 
 #include <QDir>
@@ -17,6 +18,8 @@
 
 namespace monitor {
 namespace {
+
+using std::chrono::seconds;
 
 class ProgressWindowTest : public ::testing::Test {
  protected:
@@ -34,35 +37,51 @@ class ProgressWindowTest : public ::testing::Test {
       window_.Timer1_Timer();
     }
   }
+  // Ticks for `duration` less one tick; whether the window still follows.
+  bool TickAlmost(MonitorTime duration) {
+    Tick(static_cast<int>(duration / ExtractionMonitor::kTickInterval) - 1);
+    return Following();
+  }
   bool Following() const { return window_.isVisible() && window_.Timer1()->isActive(); }
   QString Shown() const { return window_.rtOutput()->toPlainText(); }
   int Caret() const { return window_.rtOutput()->textCursor().position(); }
+  // Reads as a log the extractor holds open can fail.
+  LogFileText Read(const QString& path) {
+    if (!fail_reads_) return ReadLogFileText(path);
+    LogFileText failed;
+    failed.state = LogFileText::State::kFailed;
+    failed.failure = export_engine::Status::Failure("Permission denied", "KorvelToMaelisMigrationExport", 70);
+    return failed;
+  }
 
   export_test::TempFolder folder_;
   monitor_test::FakeExtractorLog log_{folder_.File("MsgExtraction.log")};
   MonitorTime now_{1000};
-  frmMessageExtractionProgress window_{nullptr, ReadLogFileText, [this] { return now_; }};
+  bool fail_reads_ = false;
+  frmMessageExtractionProgress window_{
+      nullptr, [this](const QString& path) { return Read(path); }, [this] { return now_; }};
   QStringList export_log_;
 };
 
+// The log is Windows-1252 text; the window shows it whole with the caret
+// before its last character.
 TEST_F(ProgressWindowTest, ShowsTheGrowingLogUntilItsClosingLine) {
   EXPECT_EQ(window_.windowTitle(), "Message Extraction Progress");
   EXPECT_TRUE(window_.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   EXPECT_TRUE(window_.rtOutput()->isReadOnly());
   log_.Start();
-  log_.AppendLine("Mailuser Alias Ren\xe9" "e ...");
+  log_.AppendLine("Mailuser Alias Ren\xe9" "e \x80 \x81");
   Launch();
   window_.resize(10, 10);
   EXPECT_EQ(window_.size(), window_.minimumSize()) << "too small a size snaps back";
   EXPECT_EQ(window_.rtOutput()->geometry(), window_.rect());
   Tick();
-  EXPECT_EQ(Shown(), QString::fromUtf8("\n\nLogFile Started at 17:56:26 \nMailuser Alias Renée ...\n"));
-  EXPECT_EQ(Caret(), Shown().size() - 1) << "the caret before the last character";
+  EXPECT_EQ(Shown(), QString::fromUtf8("\n\nLogFile Started at 17:56:26 \nMailuser Alias Renée € \u0081\n"));
+  EXPECT_EQ(Caret(), Shown().size() - 1);
   log_.AppendLine("Extracting 3 Messages");
   Tick();
-  EXPECT_TRUE(Shown().endsWith("...\nExtracting 3 Messages\n"));
+  EXPECT_TRUE(Shown().endsWith("\nExtracting 3 Messages\n"));
   EXPECT_EQ(Caret(), Shown().size() - 1);
-  log_.Remove();
   log_.Start();
   Tick();
   EXPECT_EQ(Shown(), "\n\nLogFile Started at 17:56:26 \n") << "a rewritten log replaces what was shown";
@@ -74,6 +93,79 @@ TEST_F(ProgressWindowTest, ShowsTheGrowingLogUntilItsClosingLine) {
   EXPECT_EQ(window_.result(), QDialog::Accepted);
   EXPECT_TRUE(Shown().endsWith("LogFile closed at 17:56:26 \n"));
   EXPECT_TRUE(export_log_.isEmpty());
+}
+
+TEST_F(ProgressWindowTest, AClosingLineIsSeenWithin51CharactersOfTheEndAndNotBeyond) {
+  for (const bool within : {true, false}) {
+    log_.Start();
+    log_.AppendLine(std::string(60, 'x'));
+    log_.AppendLine("LogFile closed at");
+    // The marker, its CR LF, the padding and its CR LF: 51 characters.
+    log_.AppendLine(std::string(51 - 17 - 2 - 2 + (within ? 0 : 1), '.'));
+    Launch();
+    Tick();
+    EXPECT_EQ(Following(), !within);
+  }
+}
+
+TEST_F(ProgressWindowTest, Closes101UnchangedReadsAfterTheLastChangeOfLength) {
+  log_.Start();
+  Launch();
+  Tick(60);
+  log_.AppendLine("Extracting 1 Messages");  // grows
+  Tick(60);
+  log_.Start();  // shrinks
+  Tick(101);
+  EXPECT_TRUE(Following()) << "100 unchanged reads are not enough";
+  EXPECT_TRUE(export_log_.isEmpty());
+  Tick();
+  EXPECT_FALSE(Following());
+  ASSERT_EQ(export_log_.size(), 1) << "the log may be incomplete: the export log says so";
+  EXPECT_TRUE(export_log_[0].startsWith("(warning) The message extraction log did not grow"));
+}
+
+// A missing file moves neither count; after 30 seconds without it the
+// following ends with one error line, whether the log never came or went.
+TEST_F(ProgressWindowTest, ThirtySecondsWithoutTheLogEndTheFollowing) {
+  Launch();
+  EXPECT_TRUE(TickAlmost(seconds(30)));
+  Tick();
+  EXPECT_FALSE(Following());
+  EXPECT_EQ(export_log_, QStringList("(error) The message extraction log did not appear within 30 seconds of "
+                                     "starting TmMsgExtractor; no messages were followed: " + log_.path()));
+
+  export_log_.clear();
+  log_.Start();
+  Launch();
+  Tick(50);
+  log_.Remove();
+  EXPECT_TRUE(TickAlmost(seconds(30))) << "a missing file does not count as unchanged either";
+  Tick();
+  EXPECT_FALSE(Following());
+  ASSERT_EQ(export_log_.size(), 1);
+  EXPECT_TRUE(export_log_[0].startsWith("(error) The message extraction log disappeared"));
+}
+
+TEST_F(ProgressWindowTest, AFailedReadWritesOneLineAndKeepsTheTextWhichCountsAsUnchanged) {
+  log_.Start();
+  Launch();
+  Tick();
+  const QString shown = Shown();
+  log_.AppendLine("Extracting messages for 40 Subscribers");
+  fail_reads_ = true;
+  Tick(99);
+  EXPECT_EQ(Shown(), shown);
+  EXPECT_EQ(export_log_, QStringList(99, "(error) 70 (Permission denied) in procedure Timer1_Timer of Form "
+                                         "frmMessageExtractionProgress"));
+  // Writing that line lets the window handle its events; a tick that comes
+  // in meanwhile must not read or count: this is the 100th unchanged read.
+  window_.SetExportLog([this](QStringView) { Tick(); });
+  Tick();
+  EXPECT_TRUE(Following());
+  fail_reads_ = false;
+  Tick(100);
+  EXPECT_TRUE(Shown().endsWith("40 Subscribers\n"));
+  EXPECT_TRUE(Following()) << "a change of length starts the count again";
 }
 
 TEST_F(ProgressWindowTest, TheCloseBoxEndsTheFollowing) {
@@ -92,7 +184,6 @@ TEST_F(ProgressWindowTest, TheCloseBoxEndsTheFollowing) {
   window_.ShowModal();  // a following that has ended does not hold the window up
   EXPECT_FALSE(window_.isVisible());
 }
-
 // A real extraction of a sample server, followed the way the export's launch
 // follows it. The picture is taken at a tick during the run; when the
 // extractor was too quick for that, at the last one.
