@@ -1,11 +1,11 @@
 #include "TmMsgExtractor/diagnostics/registry_key.h"
-#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/temp_folder.h"
 
 namespace {
 
