@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 #include "KorvelToMaelisMigrationExport/export/tests/test_directory.h"
@@ -18,12 +17,7 @@ namespace {
 using export_test::CountOf;
 using export_test::Finished;
 using export_test::ReadBytes;
-using export_test::RunProgram;
 using export_test::ReadUtf16LeText;
-using export_test::TempFolder;
-using export_test::TestDirectory;
-using export_test::TestSubscriber;
-using export_test::WriteBytes;
 
 constexpr char kTooLarge[] =
     "(error) in export. Description=File too large, Source=KorvelToMaelisMigrationExport, Number= 61";
@@ -34,46 +28,34 @@ class FullDiskTest : public ::testing::Test {
   FullDiskTest() {
     QDir().mkpath(output_);
     QDir().mkpath(work_.File("server/Stream Files"));
-    WriteBytes(work_.File("registry.reg"),
-               "Windows Registry Editor Version 5.00\r\n\r\n"
-               "[HKEY_LOCAL_MACHINE\\Software\\Halvern]\r\n"
-               "\"Version Number\"=dword:00040000\r\n\"Build Number\"=dword:0004000a\r\n\r\n"
-               "[HKEY_LOCAL_MACHINE\\Software\\Halvern\\Trellium\\1.0]\r\n"
-               "\"Root Path\"=\"" + work_.File("server/").toStdString() + "\"\r\n");
-    environment_.insert("KORVEL_DB_CONNECT", directory_.connect_string());
-    environment_.insert("KORVEL_REGISTRY", work_.File("registry.reg"));
-    environment_.insert("XDG_CONFIG_HOME", work_.File("config"));
-    environment_.insert("XDG_RUNTIME_DIR", work_.path());
-    environment_.insert("TMPDIR", work_.path());
+    export_test::WriteServerRegistry(work_.File("registry.reg"), {.root_path = work_.File("server/")});
   }
 
   // Subscribers whose rows are long, so that the CSV file outgrows the log.
   void AddSubscribers() {
     for (int i = 1; i <= kSubscribers; ++i) {
-      directory_.AddCompleteSubscriber({.id = QString("S%1").arg(i),
-                                        .alias = QString("user%1").arg(i),
-                                        .first_name = QString(100, QChar(u'F')),
-                                        .last_name = QString(100, QChar(u'L'))});
+      directory_.AddCompleteSubscriber({.id = QString("S%1").arg(i), .alias = QString("user%1").arg(i),
+                                        .first_name = QString(100, 'F'), .last_name = QString(100, 'L')});
     }
   }
 
   Finished Run(rlim_t file_size_limit) {
-    return RunProgram("KorvelToMaelisMigrationExport",
-                      {"--headless", "--output", output_, "--items", "1,2,3,6,16", "--overwrite"}, environment_, QString(),
-                      [file_size_limit] {
-                        signal(SIGXFSZ, SIG_IGN);
-                        const rlimit limit{file_size_limit, file_size_limit};
-                        setrlimit(RLIMIT_FSIZE, &limit);
-                      });
+    return export_test::RunProgram(
+        "KorvelToMaelisMigrationExport", {"--headless", "--output", output_, "--items", "1,2,3,6,16", "--overwrite"},
+        export_test::ProgramEnvironment(work_.path(), work_.File("registry.reg"), directory_.connect_string()),
+        QString(), [file_size_limit] {
+          signal(SIGXFSZ, SIG_IGN);
+          const rlimit limit{file_size_limit, file_size_limit};
+          setrlimit(RLIMIT_FSIZE, &limit);
+        });
   }
 
   QString Csv() const { return output_ + "/KorvelMigrationOutput.csv"; }
   std::string Log() const { return ReadBytes(output_ + "/KorvelToMaelisMigrationErrors.log"); }
 
-  TempFolder work_;
-  TestDirectory directory_{work_.File("KorvelDb.sqlite")};
+  export_test::TempFolder work_;
+  export_test::TestDirectory directory_{work_.File("KorvelDb.sqlite")};
   QString output_ = work_.File("out");
-  QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
 };
 
 TEST_F(FullDiskTest, ACsvFileThatOutgrowsTheDiskLosesWholeRowsAndSaysSo) {
@@ -85,9 +67,8 @@ TEST_F(FullDiskTest, ACsvFileThatOutgrowsTheDiskLosesWholeRowsAndSaysSo) {
 
   const Finished limited = Run(static_cast<rlim_t>(whole / 2));
   EXPECT_EQ(limited.exit_code, 0) << limited.err.toStdString();
-  const std::string log = Log();
-  const int lost = CountOf(log, kTooLarge);
-  EXPECT_GT(lost, 0) << log;
+  const int lost = CountOf(Log(), kTooLarge);
+  EXPECT_GT(lost, 0) << Log();
   EXPECT_TRUE(limited.out.endsWith(QString("errors: %1\n").arg(lost))) << limited.out.toStdString();
   // Every row in the file is whole: the one that did not fit is not there at all.
   const QString csv = ReadUtf16LeText(Csv());
@@ -97,15 +78,15 @@ TEST_F(FullDiskTest, ACsvFileThatOutgrowsTheDiskLosesWholeRowsAndSaysSo) {
 
 TEST_F(FullDiskTest, WhenNothingCanBeWrittenEveryLineIsCounted) {
   AddSubscribers();
-  const Finished run = Run(0);
-  EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
-  EXPECT_TRUE(run.out.endsWith(QString("errors: %1\n").arg(1 + kSubscribers))) << run.out.toStdString();
+  const Finished nothing = Run(0);
+  EXPECT_EQ(nothing.exit_code, 0) << nothing.err.toStdString();
+  EXPECT_TRUE(nothing.out.endsWith(QString("errors: %1\n").arg(1 + kSubscribers))) << nothing.out.toStdString();
   EXPECT_EQ(QFileInfo(Csv()).size(), 0);
   EXPECT_TRUE(Log().empty());
 }
 
 TEST_F(FullDiskTest, AVoiceNameThatOutgrowsTheDiskIsNotLeftHalfCopied) {
-  WriteBytes(work_.File("server/Stream Files/one.wav"), "RIFF" + std::string(64 * 1024, 'w'));
+  export_test::WriteBytes(work_.File("server/Stream Files/one.wav"), "RIFF" + std::string(64 * 1024, 'w'));
   directory_.AddCompleteSubscriber({.id = "S1", .alias = "one", .stream_path = "one.wav"});
   const Finished run = Run(16 * 1024);
   EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();

@@ -22,12 +22,11 @@ class MessageExtractionLaunchTest : public ExportRunTest {
     directory_.AddCompleteSubscriber({.id = "S1", .alias = "one"});
     QDir().mkpath(folder_);
   }
-
-  export_engine::ExportRequest WithMessages() const {
+  export_engine::RunResult RunWithMessages(bool include_messages = true) {
     export_engine::ExportRequest request = Request(Entries({1, 2, 3, 6}));
     request.output_path = folder_ + "/KorvelMigrationOutput.csv";
-    request.include_messages = true;
-    return request;
+    request.include_messages = include_messages;
+    return Run(request);
   }
   std::string FolderLog() const { return ReadBytes(folder_ + "/KorvelToMaelisMigrationErrors.log"); }
 
@@ -44,43 +43,38 @@ TEST_F(MessageExtractionLaunchTest, StartsTheExtractorOnTheLogFolderAfterTheRows
     EXPECT_FALSE(QFileInfo::exists(extraction_log_));
     log.WriteLogLine(u"(error) 70 (Permission denied) in procedure Timer1_Timer of Form frmMessageExtractionProgress");
   };
-  const export_engine::RunResult result = Run(WithMessages());
-
+  const export_engine::RunResult result = RunWithMessages();
   const QString program = QCoreApplication::applicationDirPath() + "/TmMsgExtractor";
   EXPECT_EQ(front_end_.extraction_steps,
             QStringList({"prepare " + extraction_log_,
                          "start " + program + " -dir|" + folder_ + "|-log|" + extraction_log_, "show"}));
   EXPECT_EQ(result.extraction_log_path, extraction_log_);
   EXPECT_EQ(result.error_count, 1) << "the monitoring's failure line counts";
-
-  const std::string log = FolderLog();
-  const std::string launch_line =
-      "\r\nExporting messages - check the message extraction log for details= " + extraction_log_.toStdString() +
-      "\r\n(error) 70 (Permission denied) in procedure Timer1_Timer of Form frmMessageExtractionProgress\r\n"
-      "\r\nExport complete: ";
-  EXPECT_NE(log.find("Alias=one\r\n" + launch_line.substr(2)), std::string::npos) << log;
+  EXPECT_NE(FolderLog().find("Alias=one\r\nExporting messages - check the message extraction log for details= " +
+                             extraction_log_.toStdString() +
+                             "\r\n(error) 70 (Permission denied) in procedure Timer1_Timer of Form "
+                             "frmMessageExtractionProgress\r\n\r\nExport complete: "),
+            std::string::npos)
+      << FolderLog();
 }
 
 TEST_F(MessageExtractionLaunchTest, AnExtractorThatCannotStartIsLoggedAndStillFollowed) {
   front_end_.extractor_starts = false;
-  const export_engine::RunResult result = Run(WithMessages());
+  EXPECT_EQ(RunWithMessages().error_count, 1);
   EXPECT_EQ(front_end_.extraction_steps.size(), 3);
   EXPECT_EQ(front_end_.extraction_steps.last(), "show");
-  EXPECT_EQ(result.error_count, 1);
   EXPECT_NE(FolderLog().find("details= " + extraction_log_.toStdString() +
                              "\r\n(error) in export. Description=No such file or directory, "
                              "Source=KorvelToMaelisMigrationExport, Number= 53\r\n"),
             std::string::npos)
       << FolderLog();
-}
 
-TEST_F(MessageExtractionLaunchTest, WithoutMessagesNothingOfTheLaunchHappens) {
+  // Without messages nothing of the launch happens.
+  front_end_.extraction_steps.clear();
   WriteBytes(extraction_log_, "earlier");
-  export_engine::ExportRequest request = WithMessages();
-  request.include_messages = false;
-  const export_engine::RunResult result = Run(request);
+  const export_engine::RunResult without = RunWithMessages(false);
   EXPECT_TRUE(front_end_.extraction_steps.isEmpty());
-  EXPECT_TRUE(result.extraction_log_path.isEmpty());
+  EXPECT_TRUE(without.extraction_log_path.isEmpty());
   EXPECT_EQ(ReadBytes(extraction_log_), "earlier");
   EXPECT_EQ(FolderLog().find("Exporting messages"), std::string::npos);
 }

@@ -31,18 +31,13 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
     progress.push_back(value);
     if (on_progress) on_progress(value);
   }
-  void Yield() override {
-    if (on_yield) on_yield();
-  }
+  void Yield() override {}
   void SaveSettings(const QString& output_path) override { saved_output_paths << output_path; }
   void OpenProducedFile(const QString& path) override { opened << path; }
   QString ReadMachineString(const QString& key_path, const QString& value_name) override {
     return registry.value(key_path + QLatin1Char('|') + value_name);
   }
-  bool RunningAccountIsMessageStoreFacing() override {
-    ++account_checks;
-    return account_is_message_store_facing;
-  }
+  bool RunningAccountIsMessageStoreFacing() override { return account_is_message_store_facing; }
   void PrepareExtractionProgress(const QString& extraction_log_path) override;
   void ShowExtractionProgress(export_engine::ExportLog& log) override;
   bool StartHiddenProgram(const QString& program, const QStringList& arguments) override;
@@ -50,11 +45,8 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
   // Answers by text id; an id without an answer gets true (OK, Yes).
   std::map<int, bool> answers;
   QMap<QString, QString> registry;  // "key|value name" -> text
-  std::function<void()> on_yield;
   std::function<void(int)> on_progress;  // after each subscriber
   bool account_is_message_store_facing = true;
-
-  int account_checks = 0;
 
   // The extraction launch: "prepare PATH", "start PROGRAM ARG|ARG|..." and
   // "show" in the order they came; `on_show` plays the monitoring.

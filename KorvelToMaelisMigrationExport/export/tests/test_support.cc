@@ -58,7 +58,7 @@ void WriteServerRegistry(const QString& path, const ServerRegistry& registry) {
             QString(registry.service_account).replace(QLatin1String("\\"), QLatin1String("\\\\")).toStdString() +
             "\"\r\n";
   }
-  WriteBytes(path, text + registry.more);
+  WriteBytes(path, text);
 }
 
 Finished RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
@@ -74,6 +74,17 @@ Finished RunProgram(const QString& program, const QStringList& arguments, const 
   finished.out = QString::fromLocal8Bit(process.readAllStandardOutput());
   finished.err = QString::fromLocal8Bit(process.readAllStandardError());
   return finished;
+}
+
+QProcessEnvironment ProgramEnvironment(const QString& work, const QString& registry, const QString& connect) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("KORVEL_REGISTRY", registry);
+  environment.insert("KORVEL_DB_CONNECT", connect);
+  environment.insert("XDG_CONFIG_HOME", work + "/config");
+  environment.insert("XDG_RUNTIME_DIR", work);
+  environment.insert("TMPDIR", work);
+  environment.insert("HOME", work);
+  return environment;
 }
 
 }  // namespace export_test

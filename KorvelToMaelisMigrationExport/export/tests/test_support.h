@@ -9,9 +9,9 @@
 #include <ostream>
 #include <string>
 
+#include <QFile>
 #include <QProcessEnvironment>
 #include <QString>
-#include <QFile>
 #include <QStringList>
 
 #include "tests/support/temp_folder.h"
@@ -26,7 +26,9 @@ class TempFolder : public korvel::test::TempFolder {
   QString File(const QString& name) const { return path() + QLatin1Char('/') + name; }
 };
 
-inline std::string ReadBytes(const QString& path) { return korvel::test::ReadFile(QFile::encodeName(path).toStdString()); }
+inline std::string ReadBytes(const QString& path) {
+  return korvel::test::ReadFile(QFile::encodeName(path).toStdString());
+}
 inline void WriteBytes(const QString& path, const std::string& bytes) {
   korvel::test::WriteFile(QFile::encodeName(path).toStdString(), bytes);
 }
@@ -35,15 +37,14 @@ inline void WriteBytes(const QString& path, const std::string& bytes) {
 QString ReadUtf16LeText(const QString& path);
 
 // The registry file of a server as the kit reads it: the version numbers,
-// the server state and the message store service's account (a key left out
-// when its value is absent), then `more` as it stands.
+// the server state, its root folder and the message store service's account
+// (a key left out when its value is absent).
 struct ServerRegistry {
   quint32 version_number = 0x00040000;
   quint32 build_number = 0x0004000A;
   std::optional<quint32> server_state = std::nullopt;
   QString root_path = QString();  // the server's root folder, ending in a separator
   QString service_account = QString();  // DOMAIN\user, as the running user sees it
-  std::string more = std::string();
 };
 void WriteServerRegistry(const QString& path, const ServerRegistry& registry);
 
@@ -59,6 +60,11 @@ struct Finished {
 // runs in the child before the program starts.
 Finished RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
                     const QString& working_folder = QString(), std::function<void()> in_child = nullptr);
+
+// The environment of a program run that touches nothing outside the folder
+// `work` (its settings, runtime and temporary folders), with the registry
+// file and the directory database given.
+QProcessEnvironment ProgramEnvironment(const QString& work, const QString& registry, const QString& connect);
 
 }  // namespace export_test
 
