@@ -22,10 +22,10 @@ class MessageExtractionLaunchTest : public ExportRunTest {
     directory_.AddCompleteSubscriber({.id = "S1", .alias = "one"});
     QDir().mkpath(folder_);
   }
-  export_engine::RunResult RunWithMessages(bool include_messages = true) {
+  export_engine::RunResult RunWithMessages() {
     export_engine::ExportRequest request = Request(Entries({1, 2, 3, 6}));
     request.output_path = folder_ + "/KorvelMigrationOutput.csv";
-    request.include_messages = include_messages;
+    request.include_messages = true;
     return Run(request);
   }
   std::string FolderLog() const { return ReadBytes(folder_ + "/KorvelToMaelisMigrationErrors.log"); }
@@ -68,15 +68,6 @@ TEST_F(MessageExtractionLaunchTest, AnExtractorThatCannotStartIsLoggedAndStillFo
                              "Source=KorvelToMaelisMigrationExport, Number= 53\r\n"),
             std::string::npos)
       << FolderLog();
-
-  // Without messages nothing of the launch happens.
-  front_end_.extraction_steps.clear();
-  WriteBytes(extraction_log_, "earlier");
-  const export_engine::RunResult without = RunWithMessages(false);
-  EXPECT_TRUE(front_end_.extraction_steps.isEmpty());
-  EXPECT_TRUE(without.extraction_log_path.isEmpty());
-  EXPECT_EQ(ReadBytes(extraction_log_), "earlier");
-  EXPECT_EQ(FolderLog().find("Exporting messages"), std::string::npos);
 }
 
 }  // namespace
