@@ -42,6 +42,11 @@ QStringList CutOffTexts(const QWidget& window) {
   for (const QGroupBox* frame : window.findChildren<QGroupBox*>()) {
     if (frame->fontMetrics().horizontalAdvance(frame->title()) + 16 > frame->width()) cut_off << frame->title();
   }
+  for (const QListWidget* list : window.findChildren<QListWidget*>()) {
+    for (int row = 0; row < list->count(); ++row) {
+      if (list->visualItemRect(list->item(row)).width() > list->viewport()->width()) cut_off << list->item(row)->text();
+    }
+  }
   return cut_off;
 }
 
