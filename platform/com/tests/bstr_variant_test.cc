@@ -64,32 +64,4 @@ TEST(Variant, CopyDuplicatesStringsAndCountsObjectsAlsoInsideArrays) {
   EXPECT_TRUE(destroyed);
 }
 
-TEST(SafeArray, BoundsFollowTheLowerBoundAndALockedArrayStays) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_I4, -2, 3);
-  ASSERT_NE(array, nullptr);
-  LONG lower = 0;
-  LONG upper = 0;
-  ASSERT_EQ(SafeArrayGetLBound(array, 1, &lower), S_OK);
-  ASSERT_EQ(SafeArrayGetUBound(array, 1, &upper), S_OK);
-  EXPECT_EQ(lower, -2);
-  EXPECT_EQ(upper, 0);
-  EXPECT_EQ(SafeArrayGetLBound(array, 2, &lower), DISP_E_BADINDEX);
-  void* data = nullptr;
-  ASSERT_EQ(SafeArrayAccessData(array, &data), S_OK);
-  EXPECT_EQ(SafeArrayDestroy(array), DISP_E_ARRAYISLOCKED);
-  ASSERT_EQ(SafeArrayUnaccessData(array), S_OK);
-  EXPECT_EQ(SafeArrayUnaccessData(array), E_UNEXPECTED);
-  EXPECT_EQ(SafeArrayDestroy(array), S_OK);
-
-  SAFEARRAY* empty = SafeArrayCreateVector(VT_UI1, 0, 0);
-  ASSERT_EQ(SafeArrayGetUBound(empty, 1, &upper), S_OK);
-  EXPECT_EQ(upper, -1);
-  SafeArrayDestroy(empty);
-
-  SAFEARRAYBOUND two[2] = {{1, 0}, {1, 0}};
-  EXPECT_EQ(SafeArrayCreate(VT_I4, 2, two), nullptr);
-  EXPECT_EQ(SafeArrayCreateVector(VT_R8, 0, 1), nullptr);
-  EXPECT_EQ(SafeArrayCreateVector(VT_UI1, 0x7FFFFFFF, 2), nullptr);  // the upper bound would not fit a LONG
-}
-
 }  // namespace

@@ -57,16 +57,6 @@ TEST_F(EventLogTest, AnEventIsOneJsonLineWithEveryStringEscaped) {
             "{\"source\":\"Source \\\"Q\\\"\",\"type\":4,\"category\":0,\"event\":3221225572,\"strings\":[]}\n");
 }
 
-TEST_F(EventLogTest, WithoutAFileNamedEventsGoToSyslogOnly) {
-  unsetenv("KORVEL_EVENT_LOG");
-  HANDLE log = OpenEventLogW(L"", L"NorvaneKorvel_QoTm");
-  ASSERT_NE(log, nullptr);
-  LPCWSTR strings[] = {L"x"};
-  EXPECT_TRUE(ReportEventW(log, EVENTLOG_ERROR_TYPE, 0, 100, nullptr, 1, 0, strings, nullptr));
-  CloseEventLog(log);
-  EXPECT_TRUE(std::filesystem::is_empty(folder_ / ""));
-}
-
 TEST_F(EventLogTest, OnlyOpenHandlesOfThisMachineWorkAndAnUnwritableFileFailsTheReport) {
   EXPECT_EQ(OpenEventLogW(L"\\\\elsewhere.invalid", L"NorvaneKorvel_QoTm"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));

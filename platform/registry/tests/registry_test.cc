@@ -9,7 +9,6 @@
 #include <filesystem>
 
 #include "platform/codepage/codepage.h"
-#include "platform/registry/registry_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -287,17 +286,6 @@ TEST_F(RegistryTest, ConcurrentCreatorsLoseNoKey) {
       EXPECT_EQ(Open((L"P" + std::to_wstring(p) + L"\\K" + std::to_wstring(k)).c_str()), ERROR_SUCCESS);
     }
   }
-}
-
-// A `\` that continues onto an empty line joins nothing: the lines around it
-// still count.
-TEST(RegistryFileTest, AContinuationOntoAnEmptyLineIsNoLine) {
-  registry::ParseError error;
-  const auto file = registry::RegistryFile::Parse("REGEDIT4\n[HKLM\\K]\n\\\n\n\"v\"=dword:1\n", &error);
-  ASSERT_TRUE(file) << error.line << ": " << error.message;
-  const auto* values = file->FindValues(registry::RegistryRoot::kLocalMachine, L"K");
-  ASSERT_NE(values, nullptr);
-  EXPECT_EQ(values->count(L"V"), 1u);
 }
 
 }  // namespace
