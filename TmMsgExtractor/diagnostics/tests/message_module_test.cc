@@ -68,14 +68,6 @@ TEST_F(MessageModuleTest, ADifferentCategoryFileAnswersForCategories) {
   EXPECT_TRUE(CMessageModule(L"NorvaneKorvel_QoTm").HasCategoryModule());
 }
 
-TEST_F(MessageModuleTest, AnUnregisteredSourceHasNoMessages) {
-  WriteFile(folder_ / "registry.reg", "Windows Registry Editor Version 5.00\r\n");
-  CMessageModule unregistered(L"NorvaneKorvel_QoTm");
-  EXPECT_FALSE(unregistered.HasMessageModule());
-  EXPECT_FALSE(unregistered.HasCategoryModule());
-  EXPECT_EQ(Text(unregistered, 105, nullptr, false), L"");
-}
-
 TEST_F(MessageModuleTest, AnEventLogWriterThatCouldNotOpenFailsEveryReport) {
   CEventLogWriter nameless(nullptr, nullptr);
   EXPECT_EQ(nameless.LastError(), HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));

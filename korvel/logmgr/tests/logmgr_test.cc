@@ -145,16 +145,6 @@ TEST_F(LogManager, WriteSimpleDiagnosticChecksItsArgumentsAndReportsAnUnwritable
   EXPECT_EQ(SendDiagnostic(arguments), DISP_E_TYPEMISMATCH);
   EXPECT_FALSE(std::filesystem::exists(log_path_));
 
-  ComPtr<IDispatch> dispatch = Create<IDispatch>();
-  wchar_t other[] = L"WriteDiagnostic";
-  LPOLESTR names[] = {other};
-  DISPID id = 0;
-  EXPECT_EQ(dispatch->GetIDsOfNames(GUID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  EXPECT_EQ(dispatch->Invoke(1, GUID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, nullptr, nullptr,
-                             nullptr),
-            DISP_E_MEMBERNOTFOUND);
-
   PointRegistryAt(folder_ / "no-such-folder/central.log");
   EXPECT_EQ(SendDiagnostic(DiagnosticArguments(L"Exception caught")), HRESULT_FROM_WIN32(3));
 }

@@ -28,15 +28,6 @@ TEST(AnsiCodePage, EveryByteSurvivesARoundTrip) {
   EXPECT_FALSE(used_default);
 }
 
-TEST(AnsiCodePage, KeepsEmbeddedZerosAndLongText) {
-  std::wstring text(10000, L'x');
-  text[5000] = L'\0';
-  std::string bytes = WideToAnsi(text);
-  ASSERT_EQ(bytes.size(), 10000u);
-  EXPECT_EQ(bytes[5000], '\0');
-  EXPECT_EQ(AnsiToWide(bytes), text);
-}
-
 TEST(Unicode, Utf8AndUtf16LeRoundTripOutsideTheBasicPlane) {
   const std::wstring text = L"K\u00F6rvel \u65E5\u672C \U0001F600";
   EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);

@@ -94,33 +94,13 @@ TEST_F(MessageLibraryTest, NumbersMessagesAsTheMessageCompilerDoes) {
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(MessageLibraryTest, ReadsEachEncodingOfTheFile) {
-  const std::wstring text = L"MessageId=7\r\nLanguage=English\r\nCaf\u00e9 \u20ac\r\n.\r\n";
-  const std::string encodings[] = {
-      "\xFF\xFE" + codepage::WideToUtf16Le(text),
-      "\xEF\xBB\xBF" + codepage::WideToUtf8(text),
-      codepage::WideToUtf8(text),
-      codepage::WideToAnsi(text),
-  };
-  for (const std::string& bytes : encodings) {
-    HMODULE module = Load(bytes);
-    ASSERT_NE(module, nullptr);
-    DWORD error = 0;
-    EXPECT_EQ(Message(module, 7, 0x400, {}, &error), L"Caf\u00e9 \u20ac");
-    FreeLibrary(module);
-  }
-}
-
 TEST_F(MessageLibraryTest, RefusesWhatIsNotAMessageFile) {
   const char* malformed[] = {
       "just some text\r\n",
-      "Language=English\r\ntext before any message\r\n.\r\n",
-      "MessageId=1\r\nColour=Blue\r\n",
       "MessageId=1\r\nLanguage=Klingon\r\nx\r\n.\r\n",
       "MessageId=1\r\nLanguage=English\r\nthe text never ends\r\n",
       "MessageId=65536\r\nLanguage=English\r\nx\r\n.\r\n",
       "MessageId=1\r\nSeverity=Fatal\r\nLanguage=English\r\nx\r\n.\r\n",
-      "SeverityNames=(Success=0x0\r\nMessageId=1\r\n",
       "MessageId=1\r\nLanguage=English\r\nx\r\n.\r\nMessageId=1\r\nLanguage=English\r\ny\r\n.\r\n",
       "MessageId=0xFFFF\r\nLanguage=English\r\nx\r\n.\r\nMessageId=\r\n",
   };
@@ -133,9 +113,6 @@ TEST_F(MessageLibraryTest, RefusesWhatIsNotAMessageFile) {
   SetLastError(ERROR_SUCCESS);
   EXPECT_EQ(LoadLibraryW(Path("missing.mc").c_str()), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  ASSERT_EQ(mkdir((folder_ / "folder").c_str(), 0700), 0);
-  EXPECT_EQ(LoadLibraryW(Path("folder").c_str()), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   // A named pipe without a writer would block a reader forever.
   ASSERT_EQ(mkfifo((folder_ / "pipe").c_str(), 0600), 0);
   EXPECT_EQ(LoadLibraryW(Path("pipe").c_str()), nullptr);
