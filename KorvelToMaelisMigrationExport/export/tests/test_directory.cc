@@ -58,18 +58,16 @@ void TestDirectory::Exec(const QString& sql, const QVariantList& values) {
 }
 
 void TestDirectory::AddSubscriberRow(const TestSubscriber& s) {
-  const QString call_handler = s.call_handler_id.isEmpty() ? QStringLiteral("CH-") + s.id : s.call_handler_id;
   Exec("INSERT INTO Subscriber VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
        {s.id, s.alias, s.first_name, s.last_name, s.display_name, s.pwdtmf, s.dtmf_access_id, s.billing_id, s.language,
-        s.list_in_directory, s.stream_path, call_handler, s.cos_id, s.location_id, s.type});
+        s.list_in_directory, s.stream_path, "CH-" + s.id, s.cos_id, s.location_id, s.type});
 }
 
 void TestDirectory::AddCompleteSubscriber(const TestSubscriber& s) {
   AddSubscriberRow(s);
-  const QString call_handler = s.call_handler_id.isEmpty() ? QStringLiteral("CH-") + s.id : s.call_handler_id;
   const QString dtmf = s.dtmf_access_id.toString();
-  AddCallHandler(call_handler, QStringLiteral("5") + dtmf);
-  AddContactRule(call_handler, "Alternate", 2, 1, QStringLiteral("9") + dtmf, 4);
+  AddCallHandler("CH-" + s.id, "5" + dtmf);
+  AddContactRule("CH-" + s.id, "Alternate", 2, 1, "9" + dtmf, 4);
   AddMwiDevice(s.id, "MWI-1", "9X");
 }
 

@@ -23,7 +23,6 @@ struct TestSubscriber {
   QVariant language = 1033;
   QVariant list_in_directory = 1;
   QVariant stream_path = QVariant();
-  QString call_handler_id = QString();  // empty: "CH-" + id
   QString cos_id = QStringLiteral("COS-1");
   QString location_id = QStringLiteral("LOC-1");
   int type = 1;
@@ -41,7 +40,7 @@ class TestDirectory {
   // Runs one statement; a failure fails the test.
   void Exec(const QString& sql, const QVariantList& values = {});
 
-  // The subscriber row alone.
+  // The subscriber row alone; its call handler is "CH-" + its id.
   void AddSubscriberRow(const TestSubscriber& subscriber);
 
   // A subscriber with everything an export finds for it: its call handler

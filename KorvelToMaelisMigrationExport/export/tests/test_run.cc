@@ -14,18 +14,9 @@ bool ScriptedFrontEnd::Ask(const export_engine::Prompt& prompt) {
   return answer == answers.end() || answer->second;
 }
 
-void ScriptedFrontEnd::PrepareExtractionProgress(const QString& extraction_log_path) {
-  extraction_steps << QStringLiteral("prepare ") + extraction_log_path;
-}
-
 void ScriptedFrontEnd::ShowExtractionProgress(export_engine::ExportLog& log) {
   extraction_steps << QStringLiteral("show");
   if (on_show) on_show(log);
-}
-
-bool ScriptedFrontEnd::StartHiddenProgram(const QString& program, const QStringList& arguments) {
-  extraction_steps << QStringLiteral("start ") + program + QLatin1Char(' ') + arguments.join(QLatin1Char('|'));
-  return extractor_starts;
 }
 
 std::vector<int> ScriptedFrontEnd::PromptIds() const {

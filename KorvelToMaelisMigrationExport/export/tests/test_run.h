@@ -38,9 +38,12 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
     return registry.value(key_path + QLatin1Char('|') + value_name);
   }
   bool RunningAccountIsMessageStoreFacing() override { return account_is_message_store_facing; }
-  void PrepareExtractionProgress(const QString& extraction_log_path) override;
+  void PrepareExtractionProgress(const QString& path) override { extraction_steps << "prepare " + path; }
   void ShowExtractionProgress(export_engine::ExportLog& log) override;
-  bool StartHiddenProgram(const QString& program, const QStringList& arguments) override;
+  bool StartHiddenProgram(const QString& program, const QStringList& arguments) override {
+    extraction_steps << "start " + program + " " + arguments.join('|');
+    return extractor_starts;
+  }
 
   // Answers by text id; an id without an answer gets true (OK, Yes).
   std::map<int, bool> answers;

@@ -1,5 +1,6 @@
 #include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
 
+#include <cstring>
 #include <memory>
 
 #include <QCoreApplication>
@@ -32,12 +33,9 @@ class QtApplicationEnvironment : public ::testing::Environment {
 
 QString ReadUtf16LeText(const QString& path) {
   const std::string bytes = ReadBytes(path);
-  if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return QStringLiteral("<no byte-order mark>");
-  QString text;
-  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    text += QChar(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                        (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-  }
+  if (!bytes.starts_with("\xFF\xFE")) return QStringLiteral("<no byte-order mark>");
+  QString text(static_cast<qsizetype>(bytes.size() - 2) / 2, Qt::Uninitialized);
+  std::memcpy(text.data(), bytes.data() + 2, static_cast<size_t>(text.size()) * 2);  // the machine is little-endian
   return text;
 }
 
