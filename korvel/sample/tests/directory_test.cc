@@ -39,7 +39,7 @@ class DirectoryTest : public testing::Test {
     QueryResult one;
     one.columns = all.columns;
     for (const auto& row : all.rows) {
-      QueryResult probe{all.columns, {row}, {}};
+      QueryResult probe{all.columns, {row}};
       if (probe.Get(0, "alias") == alias) one.rows.push_back(row);
     }
     EXPECT_EQ(one.rows.size(), 1u) << alias;

@@ -52,7 +52,6 @@ QueryResult Query(const std::filesystem::path& database, const std::string& sql)
     std::vector<Value> row;
     for (int i = 0; i < count; ++i) {
       const int type = sqlite3_column_type(statement, i);
-      if (result.rows.empty()) result.types.push_back(type);
       if (type == SQLITE_NULL) {
         row.emplace_back();
       } else {
@@ -117,7 +116,6 @@ WaveInfo InspectWave(const std::string& bytes) {
       }
       have_format = true;
     } else if (tag == "data") {
-      info.data_size = size;
       if (!have_format) info.error = "data before format";
       if (at + 8 + size != bytes.size()) info.error = "data does not end the file";
       return info;

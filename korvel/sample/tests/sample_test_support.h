@@ -27,7 +27,6 @@ using Value = std::optional<std::string>;  // NULL is nullopt; numbers as text; 
 struct QueryResult {
   std::vector<std::string> columns;
   std::vector<std::vector<Value>> rows;
-  std::vector<int> types;  // SQLite type of each column of the first row
   bool HasColumn(const std::string& name) const;  // ignoring case, as the export does
   Value Get(std::size_t row, const std::string& column) const;
 };
@@ -40,7 +39,6 @@ struct WaveInfo {
   std::string error;  // empty when the file is a consistent RIFF WAVE
   std::uint32_t format_size = 0;
   std::vector<std::string> chunks;  // tags in file order
-  std::uint32_t data_size = 0;
 };
 WaveInfo InspectWave(const std::string& bytes);
 
