@@ -61,7 +61,8 @@ class HeadlessTest : public ::testing::Test {
 TEST_F(HeadlessTest, AnExportThatReachesItsEndPrintsItsFilesAndErrorCount) {
   directory_.AddCompleteSubscriber({.id = "S1", .alias = "one"});
   directory_.AddSubscriberRow({.id = "S2", .alias = "no handler"});
-  const Finished run = Run({"--headless", "--output", output_, "--items", "1,2,3,6"});
+  // Items by position or label, in any case and order; the file keeps the list's order.
+  const Finished run = Run({"--headless", "--output", output_, "--items", "6,alias, FIRST NAME ,3"});
   EXPECT_EQ(run.exit_code, 0) << run.err.toStdString();
   const QString csv = output_ + "/KorvelMigrationOutput.csv";
   const QString log = output_ + "/KorvelToMaelisMigrationErrors.log";
@@ -134,7 +135,8 @@ TEST_F(HeadlessTest, InputsStartUpCannotUseEndTheProgramWithStatusTwoAndAreNamed
 }
 
 TEST_F(HeadlessTest, BadUsageGivesStatus64AndVersionWorksWithoutHeadless) {
-  for (const QStringList& arguments : {QStringList{"--headless", "--bogus"}, QStringList{"--items", "Alias,Shoe Size"}}) {
+  for (const QStringList& arguments : {QStringList{"--headless", "--bogus"}, QStringList{"--items", "Alias,Shoe Size"},
+                                       QStringList{"--headless", "--preflight"}, QStringList{"--verify"}}) {
     const Finished run = Run(arguments);
     EXPECT_EQ(run.exit_code, 64) << arguments.join(' ').toStdString();
     EXPECT_TRUE(run.out.isEmpty());
