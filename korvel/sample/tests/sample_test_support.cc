@@ -16,13 +16,6 @@ std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder)
   return files;
 }
 
-bool QueryResult::HasColumn(const std::string& name) const {
-  for (const std::string& column : columns) {
-    if (strcasecmp(column.c_str(), name.c_str()) == 0) return true;
-  }
-  return false;
-}
-
 Value QueryResult::Get(std::size_t row, const std::string& column) const {
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (strcasecmp(columns[i].c_str(), column.c_str()) == 0) return rows.at(row).at(i);

@@ -27,8 +27,7 @@ using Value = std::optional<std::string>;  // NULL is nullopt; numbers as text; 
 struct QueryResult {
   std::vector<std::string> columns;
   std::vector<std::vector<Value>> rows;
-  bool HasColumn(const std::string& name) const;  // ignoring case, as the export does
-  Value Get(std::size_t row, const std::string& column) const;
+  Value Get(std::size_t row, const std::string& column) const;  // ignoring case, as the export does
 };
 
 // Runs `sql` exactly as given on the database, opened read-only. Fails the
