@@ -54,13 +54,19 @@ class LogManager : public ::testing::Test {
     return object;
   }
 
-  // WriteSimpleDiagnostic by name on a fresh instance with `arguments`
-  // (reversed, as automation passes them); the exception's code when it
-  // raises one.
-  static HRESULT SendDiagnostic(std::vector<VARIANT> arguments) {
+  // WriteSimpleDiagnostic by name with (-1, -1, text, -1) as the extractor
+  // sends them, reversed as automation passes them, less the last `dropped`;
+  // the exception's code when it raises one.
+  static HRESULT SendDiagnostic(const wchar_t* text, VARTYPE text_type = VT_BSTR, std::size_t dropped = 0) {
+    std::vector<VARIANT> arguments(4 - dropped);
+    for (VARIANT& argument : arguments) {
+      argument.vt = VT_I4;
+      argument.lVal = -1;
+    }
+    arguments[1].vt = text_type;
+    arguments[1].bstrVal = text_type == VT_BSTR ? SysAllocString(text) : nullptr;
     CLSID clsid{};
     EXPECT_EQ(CLSIDFromProgID(kLogManagerProgId, &clsid), S_OK);
-    EXPECT_EQ(clsid, UuidOf<QoLogMgr>());
     ComPtr<IDispatch> dispatch = Create<IDispatch>();
     wchar_t name[] = L"WriteSimpleDiagnostic";
     LPOLESTR names[] = {name};
@@ -74,17 +80,6 @@ class LogManager : public ::testing::Test {
     ClearExcepInfo(&exception);
     for (VARIANT& argument : arguments) VariantClear(&argument);
     return hr;
-  }
-  // (-1, -1, text, -1) as the extractor sends them.
-  static std::vector<VARIANT> DiagnosticArguments(const wchar_t* text, VARTYPE text_type = VT_BSTR) {
-    std::vector<VARIANT> arguments(4);
-    for (VARIANT& argument : arguments) {
-      argument.vt = VT_I4;
-      argument.lVal = -1;
-    }
-    arguments[1].vt = text_type;
-    if (text_type == VT_BSTR) arguments[1].bstrVal = SysAllocString(text);
-    return arguments;
   }
 
   TempFolder folder_;
@@ -135,18 +130,11 @@ TEST_F(LogManager, WritesIntoTheTemporaryFolderWithoutARegistryValueAndNeverMake
 }
 
 TEST_F(LogManager, WriteSimpleDiagnosticChecksItsArgumentsAndReportsAnUnwritableFile) {
-  std::vector<VARIANT> arguments = DiagnosticArguments(L"short of one");
-  arguments.pop_back();
-  EXPECT_EQ(SendDiagnostic(arguments), DISP_E_BADPARAMCOUNT);
-  // Declared order read forwards instead of reversed: the text is not where it belongs.
-  arguments = DiagnosticArguments(nullptr, VT_I4);
-  arguments[2].vt = VT_BSTR;
-  arguments[2].bstrVal = nullptr;
-  EXPECT_EQ(SendDiagnostic(arguments), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(SendDiagnostic(L"short of one", VT_BSTR, 1), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(SendDiagnostic(nullptr, VT_I4), DISP_E_TYPEMISMATCH);
   EXPECT_FALSE(std::filesystem::exists(log_path_));
-
   PointRegistryAt(folder_ / "no-such-folder/central.log");
-  EXPECT_EQ(SendDiagnostic(DiagnosticArguments(L"Exception caught")), HRESULT_FROM_WIN32(3));
+  EXPECT_EQ(SendDiagnostic(L"Exception caught"), HRESULT_FROM_WIN32(3));
 }
 
 }  // namespace

@@ -19,20 +19,6 @@ namespace {
 
 using korvel::test::TempFolder;
 
-// Three mail users, of whom 1 and 3 are subscribers; user 1 has new messages
-// 10 and 12, saved message 11 and one in another folder; message 10 has two
-// attachments stored out of order.
-constexpr char kSampleRows[] = R"sql(
-INSERT INTO MailUser VALUES (1, 'amy', 'Amy Adams', 1), (2, 'sys', 'System', 0), (3, 'bob', NULL, 1);
-INSERT INTO Message VALUES
-  (10, 1, 6, 40000.5, 0, 3, NULL, NULL, 2, 0, 'hello'),
-  (11, 1, 13, 40001.25, 1, NULL, 5, 'x@y.example', 1, 3, NULL),
-  (12, 1, 6, NULL, 1, NULL, NULL, NULL, NULL, NULL, NULL),
-  (13, 1, 99, NULL, 0, NULL, NULL, NULL, NULL, NULL, NULL),
-  (14, 3, 6, NULL, 0, 1, NULL, NULL, NULL, NULL, NULL);
-INSERT INTO AudioStream VALUES (10, 2, x'5345434f4e44'), (10, 1, x'4649525354');
-)sql";
-
 struct Variant {
   Variant() { VariantInit(&v); }
   // A number of type VT_I2 or VT_I4, as filters take them.
@@ -200,7 +186,10 @@ TEST_F(ZadStore, ValuesKeepTheirPropertysTypeOnlyWhenTheyFit) {
 }
 
 TEST_F(ZadStore, GetManyRefusesARequestOfTheWrongShapeAndStreamsAreReadOnly) {
-  MakeStore(kSampleRows);
+  // Message 10's two attachments are stored out of order.
+  MakeStore("INSERT INTO MailUser VALUES (1, 'amy', 'Amy Adams', 1);"
+            "INSERT INTO Message (MessageID, OwnerID, Folder) VALUES (10, 1, 6);"
+            "INSERT INTO AudioStream VALUES (10, 2, x'5345434f4e44'), (10, 1, x'4649525354');");
   ComPtr<IQoZadMailUser> user = Entry<IQoZadMailUser>(Subscribers().Get(), true);
   ASSERT_TRUE(user);
   Variant values;
@@ -225,7 +214,6 @@ TEST_F(ZadStore, GetManyRefusesARequestOfTheWrongShapeAndStreamsAreReadOnly) {
   ASSERT_EQ(item->get_Item(&value.v), S_OK);
   ComPtr<IStream> stream;
   ASSERT_EQ(value.v.punkVal->QueryInterface(UuidOf<IStream>(), stream.ReleaseAndGetVoidAddressOf()), S_OK);
-  // Attachments come in Seq order, not in the order they were stored.
   char bytes[8] = {};
   ULONG read = 0;
   ASSERT_EQ(stream->Read(bytes, sizeof bytes, &read), S_OK);

@@ -1,24 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "platform/com/bstr.h"
 #include "platform/com/com_object.h"
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
 
 namespace {
-
-TEST(Bstr, KeepsItsByteLengthInFrontAndATerminatorBehind) {
-  BSTR text = SysAllocStringLen(L"ab\0cd", 5);
-  ASSERT_NE(text, nullptr);
-  EXPECT_EQ(SysStringLen(text), 5u);
-  EXPECT_EQ(reinterpret_cast<const std::uint32_t*>(text)[-1], 5 * sizeof(wchar_t));
-  EXPECT_EQ(std::wstring(text, 6), std::wstring(L"ab\0cd\0", 6));
-  SysFreeString(text);
-  BSTR zeroed = SysAllocStringLen(nullptr, 3);
-  EXPECT_EQ(SysStringLen(zeroed), 3u);
-  EXPECT_EQ(zeroed[0], L'\0');
-  SysFreeString(zeroed);
-}
 
 class Counted final : public ComObject<IUnknown> {
  public:
