@@ -11,7 +11,6 @@ namespace korvel_sample {
 namespace {
 
 struct RegistryValue {
-  LONG result = ERROR_FILE_NOT_FOUND;
   DWORD type = REG_NONE;
   std::string text;  // as UTF-8 without the terminator
 };
@@ -19,17 +18,13 @@ struct RegistryValue {
 RegistryValue ReadValue(const std::wstring& key_path, const std::wstring& name) {
   RegistryValue value;
   HKEY key = nullptr;
-  value.result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, KEY_READ, &key);
-  if (value.result != ERROR_SUCCESS) return value;
-  BYTE data[4096];
-  DWORD size = sizeof data;
-  value.result = RegQueryValueExW(key, name.c_str(), nullptr, &value.type, data, &size);
+  wchar_t data[2048] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key, name.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(data), &size),
+            ERROR_SUCCESS);
   RegCloseKey(key);
-  if (value.result != ERROR_SUCCESS) return value;
-  std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
-  EXPECT_TRUE(!text.empty() && text.back() == L'\0');
-  if (!text.empty()) text.pop_back();
-  value.text = codepage::WideToUtf8(text);
+  value.text = codepage::WideToUtf8(data);
   return value;
 }
 
@@ -74,10 +69,10 @@ TEST(RegistryFile, IsRegeditTextHoldingEveryValueTheKitReads) {
             "http://help.halvern.example/");
   const RegistryValue event_file = ReadValue(kEventSourceKey, L"EventMessageFile");
   const RegistryValue category_file = ReadValue(kEventSourceKey, L"CategoryMessageFile");
-  EXPECT_EQ(event_file.type, REG_EXPAND_SZ);
-  EXPECT_EQ(category_file.type, REG_EXPAND_SZ);
-  EXPECT_EQ(event_file.text, dir + "/" + kEventMessageFile);
-  EXPECT_EQ(category_file.text, event_file.text);
+  for (const RegistryValue& file : {event_file, category_file}) {
+    EXPECT_EQ(file.type, REG_EXPAND_SZ);
+    EXPECT_EQ(file.text, dir + "/" + kEventMessageFile);
+  }
 }
 
 TEST(RegistryFile, KeepsAFolderNameWithQuotesBackslashesAndOtherScripts) {

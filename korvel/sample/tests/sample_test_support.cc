@@ -27,14 +27,10 @@ Value QueryResult::Get(std::size_t row, const std::string& column) const {
 QueryResult Query(const std::filesystem::path& database, const std::string& sql) {
   QueryResult result;
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    ADD_FAILURE() << "cannot open " << database;
-    sqlite3_close(db);
-    return result;
-  }
   sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-    ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db);
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+      sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << database << ": " << sql << ": " << sqlite3_errmsg(db);
     sqlite3_close(db);
     return result;
   }
@@ -44,13 +40,9 @@ QueryResult Query(const std::filesystem::path& database, const std::string& sql)
   while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
     std::vector<Value> row;
     for (int i = 0; i < count; ++i) {
-      const int type = sqlite3_column_type(statement, i);
-      if (type == SQLITE_NULL) {
-        row.emplace_back();
-      } else {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, i));
-        row.emplace_back(std::string(data ? data : "", sqlite3_column_bytes(statement, i)));
-      }
+      const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, i));
+      if (sqlite3_column_type(statement, i) == SQLITE_NULL) row.emplace_back();
+      else row.emplace_back(std::string(data ? data : "", sqlite3_column_bytes(statement, i)));
     }
     result.rows.push_back(std::move(row));
   }
@@ -73,28 +65,27 @@ std::uint16_t U16(const std::string& bytes, std::size_t at) {
                                     static_cast<unsigned char>(bytes[at + 1]) << 8);
 }
 
+WaveInfo Broken(std::string error) {
+  WaveInfo info;
+  info.error = std::move(error);
+  return info;
+}
+
 }  // namespace
 
 WaveInfo InspectWave(const std::string& bytes) {
   WaveInfo info;
   if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) {
-    info.error = "no RIFF WAVE header";
-    return info;
+    return Broken("no RIFF WAVE header");
   }
-  if (U32(bytes, 4) != bytes.size() - 8) {
-    info.error = "RIFF size does not match the file";
-    return info;
-  }
+  if (U32(bytes, 4) != bytes.size() - 8) return Broken("RIFF size does not match the file");
   bool have_format = false;
   std::size_t at = 12;
   while (at + 8 <= bytes.size()) {
     const std::string tag = bytes.substr(at, 4);
     const std::uint32_t size = U32(bytes, at + 4);
     info.chunks.push_back(tag);
-    if (at + 8 + size > bytes.size()) {
-      info.error = "chunk " + tag + " runs past the end";
-      return info;
-    }
+    if (at + 8 + size > bytes.size()) return Broken("chunk " + tag + " runs past the end");
     if (tag == "fmt ") {
       info.format_size = size;
       const std::uint16_t channels = U16(bytes, at + 10);
@@ -102,10 +93,8 @@ WaveInfo InspectWave(const std::string& bytes) {
       const std::uint32_t byte_rate = U32(bytes, at + 16);
       const std::uint16_t block_align = U16(bytes, at + 20);
       const std::uint16_t bits = U16(bytes, at + 22);
-      if (U16(bytes, at + 8) != 1 || block_align != channels * bits / 8 ||
-          byte_rate != rate * block_align) {
-        info.error = "inconsistent PCM format";
-        return info;
+      if (U16(bytes, at + 8) != 1 || block_align != channels * bits / 8 || byte_rate != rate * block_align) {
+        return Broken("inconsistent PCM format");
       }
       have_format = true;
     } else if (tag == "data") {
