@@ -26,10 +26,8 @@ std::wstring Text(std::wstring_view text, std::vector<LPCWSTR> arguments = {}, b
 
 TEST(MessageFormatTest, EscapesStandForTheirCharacters) {
   EXPECT_EQ(Text(L"100%% sure%. %!%t%rx% y"), L"100% sure. !\t\rx y");
-  EXPECT_EQ(Text(L"a%qb"), L"aqb");
-  EXPECT_EQ(Text(L"cut%0 never shown"), L"cut");
-  EXPECT_EQ(Text(L"dangling %"), L"dangling ");
-  EXPECT_EQ(Text(L"one%ntwo"), L"one\r\ntwo");
+  EXPECT_EQ(Text(L"a%qb, cut%0 never shown"), L"aqb, cut");
+  EXPECT_EQ(Text(L"one%ntwo %"), L"one\r\ntwo ");
 }
 
 TEST(MessageFormatTest, LineBreaksAreKeptOrBecomeBlanksWithTheMaximumWidth) {
@@ -55,10 +53,6 @@ TEST(MessageFormatTest, InsertsWithoutTheirArgumentOrWithANonStringFormatFailUnl
   for (const wchar_t* insert : {L"%2", L"%1!d!", L"%1!*s!", L"%1!s"}) {
     EXPECT_EQ(Text(insert, {L"5"}), L"error 87") << insert;
   }
-  eventlog::MessageFormatOptions no_arguments;
-  std::wstring out;
-  EXPECT_EQ(eventlog::FormatMessageText(L"%1", no_arguments, kNoLimit, &out), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(eventlog::FormatMessageText(L"no inserts%n", no_arguments, kNoLimit, &out), ERROR_SUCCESS);
 
   EXPECT_EQ(Text(L"%1 and %12!-3s! and %3!x%n", {}, false, true), L"%1 and %12!-3s! and %3!x\r\n");
 }
