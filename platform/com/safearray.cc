@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <new>
 
@@ -68,28 +67,6 @@ HRESULT SafeArrayDestroy(SAFEARRAY* array) {
   ClearVariants(array);
   std::free(array->pvData);
   delete array;
-  return S_OK;
-}
-
-HRESULT SafeArrayCopy(SAFEARRAY* array, SAFEARRAY** copy) {
-  if (array == nullptr || copy == nullptr) return E_INVALIDARG;
-  *copy = nullptr;
-  SAFEARRAY* result = SafeArrayCreate(array->vt, 1, array->rgsabound);
-  if (result == nullptr) return E_OUTOFMEMORY;
-  if (array->vt == VT_VARIANT) {
-    auto* from = static_cast<const VARIANT*>(array->pvData);
-    auto* to = static_cast<VARIANT*>(result->pvData);
-    for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i) {
-      HRESULT hr = VariantCopy(&to[i], &from[i]);
-      if (FAILED(hr)) {
-        SafeArrayDestroy(result);
-        return hr;
-      }
-    }
-  } else {
-    std::memcpy(result->pvData, array->pvData, std::size_t{array->rgsabound[0].cElements} * array->cbElements);
-  }
-  *copy = result;
   return S_OK;
 }
 

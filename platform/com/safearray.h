@@ -31,9 +31,6 @@ SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lower_bound, ULONG count);
 // Frees the array and clears its variants; DISP_E_ARRAYISLOCKED while locked.
 HRESULT SafeArrayDestroy(SAFEARRAY* array);
 
-// A new array with copies of every element.
-HRESULT SafeArrayCopy(SAFEARRAY* array, SAFEARRAY** copy);
-
 HRESULT SafeArrayLock(SAFEARRAY* array);
 HRESULT SafeArrayUnlock(SAFEARRAY* array);
 

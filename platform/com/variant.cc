@@ -55,30 +55,3 @@ HRESULT VariantClear(VARIANT* variant) {
   VariantInit(variant);
   return S_OK;
 }
-
-HRESULT VariantCopy(VARIANT* dest, const VARIANT* source) {
-  if (dest == nullptr || source == nullptr) return E_INVALIDARG;
-  if (dest == source) return S_OK;
-  if (!IsKnownType(source->vt)) return DISP_E_BADVARTYPE;
-  HRESULT hr = VariantClear(dest);
-  if (FAILED(hr)) return hr;
-  VARIANT copy = *source;
-  if ((source->vt & VT_ARRAY) != 0) {
-    copy.parray = nullptr;
-    if (source->parray != nullptr) {
-      hr = SafeArrayCopy(source->parray, &copy.parray);
-      if (FAILED(hr)) return hr;
-    }
-  } else if (source->vt == VT_BSTR) {
-    if (source->bstrVal != nullptr) {
-      copy.bstrVal = SysAllocStringLen(source->bstrVal, SysStringLen(source->bstrVal));
-      if (copy.bstrVal == nullptr) return E_OUTOFMEMORY;
-    }
-  } else if (source->vt == VT_UNKNOWN) {
-    if (copy.punkVal != nullptr) copy.punkVal->AddRef();
-  } else if (source->vt == VT_DISPATCH) {
-    if (copy.pdispVal != nullptr) copy.pdispVal->AddRef();
-  }
-  *dest = copy;
-  return S_OK;
-}

@@ -71,8 +71,4 @@ void VariantInit(VARIANT* variant);
 // type tag this runtime does not know; the variant is then left as it was.
 HRESULT VariantClear(VARIANT* variant);
 
-// Clears dest, then makes it an independent copy of source: strings and arrays
-// are duplicated, object references gain a count.
-HRESULT VariantCopy(VARIANT* dest, const VARIANT* source);
-
 #endif  // KORVEL_PLATFORM_COM_VARIANT_H_
