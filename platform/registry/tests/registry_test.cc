@@ -89,23 +89,24 @@ Value Query(HKEY root, const wchar_t* key_path, const wchar_t* name) {
   return value;
 }
 
-LONG Create(const wchar_t* key_path, DWORD* disposition = nullptr, REGSAM access = KEY_ALL_ACCESS) {
-  HKEY key = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, L"Qoxen", REG_OPTION_NON_VOLATILE,
-                                access, nullptr, &key, disposition);
+// The result of creating or opening the key under HKEY_LOCAL_MACHINE, which is closed again.
+LONG Closed(LONG result, const HKEY& key) {
   if (result == ERROR_SUCCESS) {
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   }
   return result;
 }
 
+LONG Create(const wchar_t* key_path, DWORD* disposition = nullptr, REGSAM access = KEY_ALL_ACCESS) {
+  HKEY key = nullptr;
+  return Closed(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, L"Qoxen", REG_OPTION_NON_VOLATILE, access, nullptr,
+                                &key, disposition),
+                key);
+}
+
 LONG Open(const wchar_t* key_path, REGSAM access = KEY_READ) {
   HKEY key = nullptr;
-  LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, access, &key);
-  if (result == ERROR_SUCCESS) {
-    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  }
-  return result;
+  return Closed(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, access, &key), key);
 }
 
 class RegistryTest : public ::testing::Test {
@@ -257,16 +258,12 @@ TEST_F(RegistryTest, MalformedFileNamesFileAndLineAndIsNeverRewritten) {
 // created at the same time by several processes all survive.
 TEST_F(RegistryTest, ConcurrentCreatorsLoseNoKey) {
   constexpr int kProcesses = 4, kKeysEach = 10;
+  const auto name = [](int p, int k) { return L"P" + std::to_wstring(p) + L"\\K" + std::to_wstring(k); };
   for (int p = 0; p < kProcesses; ++p) {
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      int failures = 0;
-      for (int k = 0; k < kKeysEach; ++k) {
-        failures += Create((L"P" + std::to_wstring(p) + L"\\K" + std::to_wstring(k)).c_str()) != ERROR_SUCCESS;
-      }
-      _exit(failures);
-    }
+    if (fork() != 0) continue;
+    int failures = 0;
+    for (int k = 0; k < kKeysEach; ++k) failures += Create(name(p, k).c_str()) != ERROR_SUCCESS;
+    _exit(failures);
   }
   for (int p = 0; p < kProcesses; ++p) {
     int status = 0;
@@ -274,9 +271,7 @@ TEST_F(RegistryTest, ConcurrentCreatorsLoseNoKey) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
   for (int p = 0; p < kProcesses; ++p) {
-    for (int k = 0; k < kKeysEach; ++k) {
-      EXPECT_EQ(Open((L"P" + std::to_wstring(p) + L"\\K" + std::to_wstring(k)).c_str()), ERROR_SUCCESS);
-    }
+    for (int k = 0; k < kKeysEach; ++k) EXPECT_EQ(Open(name(p, k).c_str()), ERROR_SUCCESS);
   }
 }
 
