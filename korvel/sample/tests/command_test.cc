@@ -3,15 +3,29 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 
+#include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "korvel/sample/command_line.h"
-#include "korvel/sample/tests/sample_test_support.h"
+#include "korvel/sample/sample_server.h"
+#include "tests/support/temp_folder.h"
 
 namespace korvel_sample {
 namespace {
 
-using korvel_sample_test::Snapshot;
+using korvel::test::ReadFile;
+using korvel::test::TempFolder;
+using korvel::test::WriteFile;
+
+// Every file below `folder`, by relative path, with its bytes.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files[std::filesystem::relative(entry.path(), folder).string()] = ReadFile(entry.path());
+  }
+  return files;
+}
 
 struct CommandRun {
   int status;
