@@ -85,7 +85,7 @@ TEST(SampleCommand, RefusesAFolderThatIsNotEmptyUnlessForced) {
 
 TEST(SampleCommand, BadUsageExits64) {
   for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {}, {"a", "b"}, {"a", "--bogus"}, {"a", "--messages"}, {"a", "--seed", "-3"}}) {
+           {}, {"a", "b"}, {"a", "--bogus"}, {"a", "--messages"}, {"a", "--subscribers", "5"}, {"a", "--seed", "-3"}}) {
     CommandRun run = Command(arguments);
     EXPECT_EQ(run.status, kExitUsage) << (arguments.empty() ? "" : arguments.back());
     EXPECT_NE(run.err.find("Usage: korvel-sample"), std::string::npos);

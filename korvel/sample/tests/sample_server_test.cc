@@ -183,13 +183,9 @@ class SampleServerTest : public testing::Test {
     return result.rows.empty() ? 0 : std::stoul(*result.rows[0][0]);
   }
 
-  // The vw_Subscriber row of exactly this alias.
+  // The vw_Subscriber row of this alias.
   static QueryResult Subscriber(const std::string& alias) {
-    QueryResult all = Run("Select * from vw_Subscriber WHERE SubscriberType IN (1,3)");
-    QueryResult one{all.columns, {}};
-    for (const auto& row : all.rows) {
-      if (QueryResult{all.columns, {row}}.Get(0, "alias") == alias) one.rows.push_back(row);
-    }
+    QueryResult one = Run("Select * from vw_Subscriber WHERE SubscriberType IN (1,3) AND Alias = '" + alias + "'");
     EXPECT_EQ(one.rows.size(), 1u) << alias;
     return one;
   }
