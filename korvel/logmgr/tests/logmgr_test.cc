@@ -115,22 +115,17 @@ TEST_F(LogManager, WritesOneJsonLinePerTraceUnderTheModulesHandleAfterWhatIsTher
                 R"({"module":"MsgExtractor","handle":1,"level":11,"text":""})"}));
 }
 
-TEST_F(LogManager, WritesIntoTheTemporaryFolderWithoutARegistryValueAndNeverMakesFolders) {
-  PointRegistryAt(folder_ / "no-such-folder/central.log");
-  EXPECT_TRUE(FAILED(Create<IQoLogMgr>()->Startup()));
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "no-such-folder"));
-
-  PointRegistryAt("");
-  korvel::test::ScopedEnvironmentVariable tmpdir("TMPDIR", folder_.path());
-  EXPECT_EQ(korvel::logmgr::LogFilePath(), folder_ / "QoLogMgr.log");
-}
-
-TEST_F(LogManager, WriteSimpleDiagnosticChecksItsArgumentsAndReportsAnUnwritableFile) {
+TEST_F(LogManager, ReportsBadArgumentsAndAnUnwritableFileMakesNoFolderAndFallsBackToTheTemporaryFolder) {
   EXPECT_EQ(SendDiagnostic(L"short of one", VT_BSTR, 1), DISP_E_BADPARAMCOUNT);
   EXPECT_EQ(SendDiagnostic(nullptr, VT_I4), DISP_E_TYPEMISMATCH);
   EXPECT_FALSE(std::filesystem::exists(log_path_));
   PointRegistryAt(folder_ / "no-such-folder/central.log");
+  EXPECT_TRUE(FAILED(Create<IQoLogMgr>()->Startup()));
   EXPECT_EQ(SendDiagnostic(L"Exception caught"), HRESULT_FROM_WIN32(3));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "no-such-folder"));
+  PointRegistryAt("");  // no value: the temporary folder
+  korvel::test::ScopedEnvironmentVariable tmpdir("TMPDIR", folder_.path());
+  EXPECT_EQ(korvel::logmgr::LogFilePath(), folder_ / "QoLogMgr.log");
 }
 
 }  // namespace
