@@ -13,7 +13,7 @@ KORVEL_PACKAGE_BUILD="$KORVEL_ROOT/build-package"
 KORVEL_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc
-  unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
+  unixodbc unixodbc-dev libsqliteodbc odbc-postgresql
   libsqlite3-dev sqlite3 libdw-dev libssl-dev python3
   help2man file
   googletest libgtest-dev time

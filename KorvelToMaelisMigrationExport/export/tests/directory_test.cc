@@ -1,6 +1,5 @@
-// Reading the directory: the cached tables with their order, case-blind
-// columns and nulls, read once; object ids bound on a read-only connection;
-// a view that is missing.
+// Reading the directory: object ids bound on a read-only connection; a view
+// that is missing.
 #include <gtest/gtest.h>
 
 #include "KorvelToMaelisMigrationExport/export/error_numbers.h"
@@ -17,27 +16,6 @@ class DirectoryTest : public ::testing::Test {
   export_test::TestDirectory directory_{folder_.File("KorvelDb.sqlite")};
   TableCache cache_;
 };
-
-TEST_F(DirectoryTest, CachedTablesKeepTheQueryOrderReadNullAsEmptyAndStayAsRead) {
-  directory_.AddCompleteSubscriber({.id = "S2", .alias = "zed"});
-  directory_.AddCompleteSubscriber({.id = "S1", .alias = QVariant(), .type = 3});
-  directory_.AddCompleteSubscriber({.id = "S3", .alias = "system", .type = 2});
-  ASSERT_TRUE(cache_.OpenDirectoryTables(directory_.connect_string()));
-  const RecordTable& subscribers = cache_.subscribers();
-  ASSERT_EQ(subscribers.row_count(), 2u);
-  const int alias = subscribers.ColumnIndex(u"ALIAS").value();
-  EXPECT_EQ(subscribers.Text(0, alias), u"zed");
-  EXPECT_TRUE(subscribers.Text(1, alias).isEmpty());
-  EXPECT_TRUE(subscribers.IsNull(1, alias));
-  EXPECT_FALSE(subscribers.IsNull(0, alias));
-
-  directory_.AddCompleteSubscriber({.id = "S4", .alias = "added later"});
-  ASSERT_TRUE(cache_.OpenDirectoryTables(directory_.connect_string()));
-  EXPECT_EQ(cache_.subscribers().row_count(), 2u);
-  std::int64_t count = -1;
-  ASSERT_TRUE(CountExportedSubscribers(cache_.database(), &count).ok());
-  EXPECT_EQ(count, 3);
-}
 
 TEST_F(DirectoryTest, ObjectIdsAreBoundValuesOfAReadOnlyConnection) {
   directory_.AddAlternateExtension("it's", "4711");

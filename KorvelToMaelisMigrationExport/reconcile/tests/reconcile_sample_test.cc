@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -84,13 +85,16 @@ TEST_F(ReconcileSampleTest, ACleanExportVerifiesWithOnlyTheExtractionLogsOwnFail
   }
 }
 
-// The CSV file as a list of lines, and its rewriting.
-QStringList CsvRows(const QString& csv) {
-  return export_test::ReadUtf16LeText(csv).split("\r\n");
-}
-void WriteCsvRows(const QString& csv, const QStringList& rows) {
+// Rewrites the CSV file of `folder` with `change` applied to its lines; gives
+// the alias of the line `change` names by its index, before the change.
+QString ChangeCsv(const QString& folder, const std::function<qsizetype(QStringList&)>& change) {
+  const QString csv = folder + "/KorvelMigrationOutput.csv";
+  QStringList rows = export_test::ReadUtf16LeText(csv).split("\r\n");
+  const QStringList before = rows;
+  const QString alias = before[change(rows)].section(',', 0, 0);
   const QString text = rows.join("\r\n");
   WriteBytes(csv, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
+  return alias;
 }
 
 TEST_F(ReconcileSampleTest, EachPlantedFaultIsFoundAndNamed) {
@@ -98,10 +102,7 @@ TEST_F(ReconcileSampleTest, EachPlantedFaultIsFoundAndNamed) {
   const auto message = [](const QString& folder) { return FirstFile(folder, "a*_*.msg"); };
   const auto voice_name = [](const QString& folder) { return FirstFile(folder, "*_VOICE_NAME.WAV"); };
   const auto owner = [](const QString& file) { return QFileInfo(file).fileName().section('_', 0, -2); };
-  const struct {
-    const char* kind;
-    std::function<QString(const QString& folder)> damage;
-  } plants[] = {
+  const std::pair<const char*, std::function<QString(const QString& folder)>> plants[] = {
       {"missing-message",
        [&](const QString& folder) {
          const QString file = message(folder);
@@ -134,46 +135,42 @@ TEST_F(ReconcileSampleTest, EachPlantedFaultIsFoundAndNamed) {
        }},
       {"altered-row",  // the first name's first letter
        [](const QString& folder) {
-         QStringList rows = CsvRows(folder + "/KorvelMigrationOutput.csv");
-         const qsizetype first_name = rows[1].indexOf(',') + 1;
-         rows[1][first_name] = rows[1][first_name] == 'Z' ? 'Y' : 'Z';
-         WriteCsvRows(folder + "/KorvelMigrationOutput.csv", rows);
-         return rows[1].section(',', 0, 0);
+         return ChangeCsv(folder, [](QStringList& rows) {
+           QChar& letter = rows[1][rows[1].indexOf(',') + 1];
+           letter = letter == 'Z' ? 'Y' : 'Z';
+           return 1;
+         });
        }},
       {"altered-row",  // an empty last field left out
        [](const QString& folder) {
-         QStringList rows = CsvRows(folder + "/KorvelMigrationOutput.csv");
-         for (const QString& row : rows.mid(1)) {
-           if (!row.endsWith(',')) continue;
-           const QString alias = row.section(',', 0, 0);
-           rows.replace(rows.indexOf(row), row.chopped(1));
-           WriteCsvRows(folder + "/KorvelMigrationOutput.csv", rows);
-           return alias;
-         }
-         return QString();
+         return ChangeCsv(folder, [](QStringList& rows) {
+           const qsizetype row = rows.indexOf(QRegularExpression(".*,$"), 1);
+           rows[row].chop(1);
+           return row;
+         });
        }},
       {"unaccounted-subscriber",
        [](const QString& folder) {
-         QStringList rows = CsvRows(folder + "/KorvelMigrationOutput.csv");
-         const QString removed = rows.takeAt(3);
-         WriteCsvRows(folder + "/KorvelMigrationOutput.csv", rows);
-         return removed.section(',', 0, 0);
+         return ChangeCsv(folder, [](QStringList& rows) {
+           rows.removeAt(3);
+           return 3;
+         });
        }},
   };
   int planted = 0;
-  for (const auto& plant : plants) {
-    SCOPED_TRACE(plant.kind);
+  for (const auto& [kind, damage] : plants) {
+    SCOPED_TRACE(kind);
     const QString folder = work_->File(QString::number(++planted));
     QDir().mkpath(folder);
     for (const QString& file : QDir(work_->File("clean")).entryList(QDir::Files | QDir::Hidden)) {
       QFile::copy(work_->File("clean/" + file), folder + "/" + file);
     }
-    const QString named = plant.damage(folder);
+    const QString named = damage(folder);
     int exit_code = -1;
     const QJsonObject report = Report({"--verify", folder}, &exit_code);
     EXPECT_EQ(exit_code, 1);
     EXPECT_FALSE(report["ok"].toBool());
-    EXPECT_TRUE(HasFinding(report, plant.kind, named))
+    EXPECT_TRUE(HasFinding(report, kind, named))
         << named.toStdString() << "\n" << QJsonDocument(report).toJson().toStdString();
   }
 }
