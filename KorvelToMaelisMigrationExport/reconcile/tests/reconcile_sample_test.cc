@@ -49,10 +49,6 @@ class ReconcileSampleTest : public ::testing::Test {
     EXPECT_TRUE(run.out.contains("result: ")) << run.err.toStdString();
     return QJsonDocument::fromJson(QByteArray::fromStdString(ReadBytes(report))).object();
   }
-  static QString FirstFile(const QString& folder, const QString& pattern) {
-    const QStringList files = QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
-    return files.isEmpty() ? QString() : folder + "/" + files.first();
-  }
 
   static TempFolder* work_;
 };
@@ -85,87 +81,73 @@ TEST_F(ReconcileSampleTest, ACleanExportVerifiesWithOnlyTheExtractionLogsOwnFail
   }
 }
 
-// Rewrites the CSV file of `folder` with `change` applied to its lines; gives
-// the alias of the line `change` names by its index, before the change.
-QString ChangeCsv(const QString& folder, const std::function<qsizetype(QStringList&)>& change) {
-  const QString csv = folder + "/KorvelMigrationOutput.csv";
+// Rewrites the CSV file `csv` with `change` applied to its lines; gives what
+// `change` gives.
+QString ChangeCsv(const QString& csv, const std::function<QString(QStringList&)>& change) {
   QStringList rows = export_test::ReadUtf16LeText(csv).split("\r\n");
-  const QStringList before = rows;
-  const QString alias = before[change(rows)].section(',', 0, 0);
-  const QString text = rows.join("\r\n");
+  const QString named = change(rows), text = rows.join("\r\n");
   WriteBytes(csv, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
-  return alias;
+  return named;
 }
+QString Owner(const QString& file) { return QFileInfo(file).fileName().section('_', 0, -2); }
 
 TEST_F(ReconcileSampleTest, EachPlantedFaultIsFoundAndNamed) {
-  // Each damages a copy of the clean export and gives the alias or file the finding must name.
-  const auto message = [](const QString& folder) { return FirstFile(folder, "a*_*.msg"); };
-  const auto voice_name = [](const QString& folder) { return FirstFile(folder, "*_VOICE_NAME.WAV"); };
-  const auto owner = [](const QString& file) { return QFileInfo(file).fileName().section('_', 0, -2); };
-  const std::pair<const char*, std::function<QString(const QString& folder)>> plants[] = {
-      {"missing-message",
-       [&](const QString& folder) {
-         const QString file = message(folder);
-         QFile::remove(file);
-         return owner(file);
-       }},
-      {"duplicate-message",
-       [&](const QString& folder) {
-         const QString file = message(folder);
+  // Each damages the first file of its pattern in a copy of the clean export
+  // and gives the alias or file the finding must name.
+  const struct {
+    const char* kind;
+    const char* pattern;
+    std::function<QString(const QString& file)> damage;
+  } plants[] = {
+      {"missing-message", "a*_*.msg", [](const QString& file) { return QFile::remove(file) ? Owner(file) : ""; }},
+      {"duplicate-message", "a*_*.msg",
+       [](const QString& file) {
          QFile::copy(file, file.left(file.size() - 41) + "_00000000-0000-4000-8000-000000000000.msg");
-         return owner(file);
+         return Owner(file);
        }},
-      {"altered-voice-name",
-       [&](const QString& folder) {
-         std::string bytes = ReadBytes(voice_name(folder));
+      {"altered-voice-name", "*_VOICE_NAME.WAV",
+       [](const QString& file) {
+         std::string bytes = ReadBytes(file);
          bytes[bytes.size() / 2] ^= 0x01;
-         WriteBytes(voice_name(folder), bytes);
-         return voice_name(folder);
-       }},
-      {"altered-voice-name",
-       [&](const QString& folder) {
-         WriteBytes(voice_name(folder), ReadBytes(voice_name(folder)) + "x");
-         return voice_name(folder);
-       }},
-      {"missing-voice-name",
-       [&](const QString& folder) {
-         const QString file = voice_name(folder);
-         QFile::remove(file);
+         WriteBytes(file, bytes);
          return file;
        }},
-      {"altered-row",  // the first name's first letter
-       [](const QString& folder) {
-         return ChangeCsv(folder, [](QStringList& rows) {
+      {"altered-voice-name", "*_VOICE_NAME.WAV",
+       [](const QString& file) {
+         WriteBytes(file, ReadBytes(file) + "x");
+         return file;
+       }},
+      {"missing-voice-name", "*_VOICE_NAME.WAV", [](const QString& file) { return QFile::remove(file) ? file : ""; }},
+      {"altered-row", "*.csv",  // the first name's first letter
+       [](const QString& file) {
+         return ChangeCsv(file, [](QStringList& rows) {
            QChar& letter = rows[1][rows[1].indexOf(',') + 1];
            letter = letter == 'Z' ? 'Y' : 'Z';
-           return 1;
+           return rows[1].section(',', 0, 0);
          });
        }},
-      {"altered-row",  // an empty last field left out
-       [](const QString& folder) {
-         return ChangeCsv(folder, [](QStringList& rows) {
-           const qsizetype row = rows.indexOf(QRegularExpression(".*,$"), 1);
-           rows[row].chop(1);
-           return row;
+      {"altered-row", "*.csv",  // an empty last field left out
+       [](const QString& file) {
+         return ChangeCsv(file, [](QStringList& rows) {
+           QString& row = rows[rows.indexOf(QRegularExpression(".*,$"), 1)];
+           row.chop(1);
+           return row.section(',', 0, 0);
          });
        }},
-      {"unaccounted-subscriber",
-       [](const QString& folder) {
-         return ChangeCsv(folder, [](QStringList& rows) {
-           rows.removeAt(3);
-           return 3;
-         });
+      {"unaccounted-subscriber", "*.csv",
+       [](const QString& file) {
+         return ChangeCsv(file, [](QStringList& rows) { return rows.takeAt(3).section(',', 0, 0); });
        }},
   };
   int planted = 0;
-  for (const auto& [kind, damage] : plants) {
+  for (const auto& [kind, pattern, damage] : plants) {
     SCOPED_TRACE(kind);
     const QString folder = work_->File(QString::number(++planted));
     QDir().mkpath(folder);
     for (const QString& file : QDir(work_->File("clean")).entryList(QDir::Files | QDir::Hidden)) {
       QFile::copy(work_->File("clean/" + file), folder + "/" + file);
     }
-    const QString named = damage(folder);
+    const QString named = damage(folder + "/" + QDir(folder).entryList({pattern}, QDir::Files, QDir::Name).value(0));
     int exit_code = -1;
     const QJsonObject report = Report({"--verify", folder}, &exit_code);
     EXPECT_EQ(exit_code, 1);
