@@ -31,7 +31,7 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
     auto answer = answers.find(prompt.text_id);
     return answer == answers.end() || answer->second;
   }
-  void ShowRunning(bool running) override { running_changes.push_back(running); }
+  void ShowRunning(bool) override {}
   void SetProgressRange(int) override {}  // the run never sets it
   void SetProgress(int value) override { progress.push_back(value); }
   void Yield() override {}
@@ -65,7 +65,6 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
   std::function<void(export_engine::ExportLog&)> on_show;
   QStringList extraction_steps;
   std::vector<export_engine::Prompt> prompts;
-  std::vector<bool> running_changes;
   std::vector<int> progress;
   QStringList saved_output_paths;
   QStringList opened;

@@ -1,6 +1,5 @@
 #include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
 
-#include <cstring>
 #include <memory>
 
 #include <QCoreApplication>
@@ -12,20 +11,16 @@ namespace {
 
 // Qt loads its database drivers as plugins, which needs an application object.
 // A test of windows makes its own before any test runs.
-class QtApplicationEnvironment : public ::testing::Environment {
- public:
+struct QtApplicationEnvironment : ::testing::Environment {
   void SetUp() override {
-    if (QCoreApplication::instance() == nullptr) app_ = std::make_unique<QCoreApplication>(argc_, argv_);
+    if (QCoreApplication::instance() == nullptr) app = std::make_unique<QCoreApplication>(argc, argv);
   }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "export_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QCoreApplication> app_;
+  void TearDown() override { app.reset(); }
+  int argc = 1;
+  char name[16] = "export_test";
+  char* argv[2] = {name, nullptr};
+  std::unique_ptr<QCoreApplication> app;
 };
-
 [[maybe_unused]] const ::testing::Environment* const kQtEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
@@ -34,9 +29,8 @@ class QtApplicationEnvironment : public ::testing::Environment {
 QString ReadUtf16LeText(const QString& path) {
   const std::string bytes = ReadBytes(path);
   if (!bytes.starts_with("\xFF\xFE")) return QStringLiteral("<no byte-order mark>");
-  QString text(static_cast<qsizetype>(bytes.size() - 2) / 2, Qt::Uninitialized);
-  std::memcpy(text.data(), bytes.data() + 2, static_cast<size_t>(text.size()) * 2);  // the machine is little-endian
-  return text;
+  // The machine is little-endian.
+  return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
 }
 
 void WriteServerRegistry(const QString& path, const ServerRegistry& registry) {
