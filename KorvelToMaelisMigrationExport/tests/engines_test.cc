@@ -22,7 +22,7 @@ using export_test::TempFolder;
 
 // The name under which the SQLite ODBC package registers its driver. NoCreat
 // keeps the driver from making a database where the file is missing.
-QString SqliteOdbcConnect(const QString& path) { return "Driver={SQLite3};Database=" + path + ";NoCreat=1"; }
+const QString kSqliteOdbc = "Driver={SQLite3};NoCreat=1;Database=";
 
 // A loopback port that takes connections and never answers them.
 int SilentLoopbackPort(int* socket_fd) {
@@ -65,7 +65,7 @@ TEST(EnginesTest, TheSampleServerExportsTheSameThroughOdbc) {
   const QString file = work.File("server/KorvelDb.sqlite");
   const std::string embedded = ExportSample(work.File("server"), "sqlite:" + file, work.File("embedded"));
   ASSERT_GT(embedded.size(), 10000u);
-  EXPECT_TRUE(ExportSample(work.File("server"), SqliteOdbcConnect(file), work.File("odbc")) == embedded)
+  EXPECT_TRUE(ExportSample(work.File("server"), kSqliteOdbc + file, work.File("odbc")) == embedded)
       << "the exports differ";
 }
 
@@ -87,7 +87,7 @@ TEST_F(ExportRunTest, ValuesReadTheSameInEveryEngine) {
   EXPECT_TRUE(embedded[4].endsWith(",4,1,2,1,91000,4,")) << embedded[4].toStdString();
   EXPECT_TRUE(embedded[6].endsWith(",3082,1,,0.3,0042,12345678901,")) << embedded[6].toStdString();
 
-  ASSERT_TRUE(Run(Request(AllEntries()), SqliteOdbcConnect(database_folder_.File("KorvelDb.sqlite"))).reached_end);
+  ASSERT_TRUE(Run(Request(AllEntries()), kSqliteOdbc + database_folder_.File("KorvelDb.sqlite")).reached_end);
   EXPECT_EQ(CsvLines(), embedded);
   EXPECT_EQ(SubscriberLog(), embedded_log);
 }

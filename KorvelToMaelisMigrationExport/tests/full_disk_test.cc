@@ -31,14 +31,6 @@ class FullDiskTest : public ::testing::Test {
     export_test::WriteServerRegistry(work_.File("registry.reg"), {.root_path = work_.File("server/")});
   }
 
-  // Subscribers whose rows are long, so that the CSV file outgrows the log.
-  void AddSubscribers() {
-    for (int i = 1; i <= kSubscribers; ++i) {
-      directory_.AddCompleteSubscriber({.id = QString("S%1").arg(i), .alias = QString("user%1").arg(i),
-                                        .first_name = QString(100, 'F'), .last_name = QString(100, 'L')});
-    }
-  }
-
   Finished Run(rlim_t file_size_limit) {
     return export_test::RunProgram(
         "KorvelToMaelisMigrationExport", {"--headless", "--output", output_, "--items", "1,2,3,6,16", "--overwrite"},
@@ -59,7 +51,11 @@ class FullDiskTest : public ::testing::Test {
 };
 
 TEST_F(FullDiskTest, ACsvFileThatOutgrowsTheDiskLosesWholeRowsAndSaysSo) {
-  AddSubscribers();
+  // Subscribers whose rows are long, so that the CSV file outgrows the log.
+  for (int i = 1; i <= kSubscribers; ++i) {
+    directory_.AddCompleteSubscriber({.id = QString("S%1").arg(i), .alias = QString("user%1").arg(i),
+                                      .first_name = QString(100, 'F'), .last_name = QString(100, 'L')});
+  }
   const Finished unlimited = Run(RLIM_INFINITY);
   ASSERT_TRUE(unlimited.out.endsWith("errors: 0\n")) << unlimited.out.toStdString() << unlimited.err.toStdString();
   const qint64 whole = QFileInfo(Csv()).size();
@@ -74,10 +70,8 @@ TEST_F(FullDiskTest, ACsvFileThatOutgrowsTheDiskLosesWholeRowsAndSaysSo) {
   const QString csv = ReadUtf16LeText(Csv());
   EXPECT_TRUE(csv.endsWith("\r\n"));
   EXPECT_EQ(csv.count("\r\n") + lost, 1 + kSubscribers) << csv.toStdString();
-}
 
-TEST_F(FullDiskTest, WhenNothingCanBeWrittenEveryLineIsCounted) {
-  AddSubscribers();
+  // When nothing can be written every line is counted.
   const Finished nothing = Run(0);
   EXPECT_EQ(nothing.exit_code, 0) << nothing.err.toStdString();
   EXPECT_TRUE(nothing.out.endsWith(QString("errors: %1\n").arg(1 + kSubscribers))) << nothing.out.toStdString();

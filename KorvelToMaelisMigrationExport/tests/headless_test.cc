@@ -72,7 +72,7 @@ TEST_F(HeadlessTest, AnExportThatReachesItsEndPrintsItsFilesAndErrorCount) {
   EXPECT_NE(settings.find("OutputFolder=" + csv.toStdString()), std::string::npos) << settings;
 }
 
-TEST_F(HeadlessTest, AChecksNoticeOrANoEndsTheRunWithStatusOne) {
+TEST_F(HeadlessTest, AChecksNoticeOrANoEndsTheRunWithStatusOneAndMessagesNeedTheServiceAccount) {
   const Finished none = Run({"--headless", "--output", output_, "--items", ""});
   EXPECT_EQ(none.exit_code, 1);
   EXPECT_EQ(none.err, "No items selected for output! [OK] OK\n");
@@ -87,6 +87,19 @@ TEST_F(HeadlessTest, AChecksNoticeOrANoEndsTheRunWithStatusOne) {
   EXPECT_EQ(agreed.exit_code, 0) << agreed.err.toStdString();
   EXPECT_TRUE(agreed.err.contains("in that directory? [Yes/No] Yes\n"));
   EXPECT_FALSE(QFileInfo::exists(output_ + "/old_VOICE_NAME.WAV"));
+
+  // Messages under another account than the message store's need --accept-account.
+  WriteRegistry("somebody-else");
+  QDir().mkpath(output_ + "/messages");
+  const Finished other = Run({"--headless", "--output", output_ + "/messages/", "--include-messages"});
+  EXPECT_EQ(other.exit_code, 1);
+  EXPECT_TRUE(other.err.endsWith("Do you want to continue? [Yes/No] No\n")) << other.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(output_ + "/messages/KorvelMigrationOutput.csv"));
+  // Under the service's own account nothing is asked.
+  WriteRegistry(RunningUser());
+  const Finished own = Run({"--headless", "--output", output_ + "/messages/", "--include-messages"});
+  EXPECT_EQ(own.exit_code, 0) << own.err.toStdString();
+  EXPECT_FALSE(own.err.contains("Do you want to continue?"));
 }
 
 // Each input start-up cannot use ends the program with status 2 and a last
@@ -177,19 +190,6 @@ TEST_F(HeadlessTest, ASecondCopyEndsAtOnceWithOneLine) {
                                " is in use by another export or message extraction"))
       << run.err.toStdString();
   EXPECT_TRUE(QDir(work_.File("held")).isEmpty());
-}
-
-TEST_F(HeadlessTest, MessagesUnderAnotherAccountNeedAcceptAccount) {
-  WriteRegistry("somebody-else");
-  const Finished refused = Run({"--headless", "--output", output_, "--include-messages"});
-  EXPECT_EQ(refused.exit_code, 1);
-  EXPECT_TRUE(refused.err.endsWith("Do you want to continue? [Yes/No] No\n")) << refused.err.toStdString();
-  EXPECT_FALSE(QFileInfo::exists(output_ + "/KorvelMigrationOutput.csv"));
-  // Under the service's own account nothing is asked.
-  WriteRegistry(RunningUser());
-  const Finished own = Run({"--headless", "--output", output_, "--include-messages", "--overwrite"});
-  EXPECT_EQ(own.exit_code, 0) << own.err.toStdString();
-  EXPECT_FALSE(own.err.contains("Do you want to continue?"));
 }
 
 // Files others could plant in the output folder, an alias that would cut its

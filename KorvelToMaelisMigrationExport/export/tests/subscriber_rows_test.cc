@@ -1,6 +1,6 @@
 // The rows of the migration file and the log lines beside them: every value
 // rule, the alternate extensions, the three ways a subscriber is skipped, the
-// alternate contact rule per ticked entry, and the tables read at a run's start.
+// alternate contact rule per ticked entry.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -126,22 +126,6 @@ TEST_F(SubscriberRowsTest, SkippedSubscribersGetTheirLinesAndNoRow) {
             "(error) can't find Location reference for mail user. Skipping user.\r\n"
             "\r\nAlias=kept\r\n");
   EXPECT_EQ(result.error_count, 3);
-}
-
-// A table missing at the run's start costs one line per subscriber where its
-// values go, and the run goes on.
-TEST_F(SubscriberRowsTest, AMissingTableCostsALinePerSubscriber) {
-  for (const char* id : {"s1", "s2"}) directory_.AddCompleteSubscriber({.id = id, .alias = id});
-  directory_.Exec("DROP TABLE NotificationMWI");
-  const export_engine::RunResult result = Run(Request(Entries({1, 2, 3, 6, 8, 9})));
-  EXPECT_TRUE(result.reached_end);
-  EXPECT_EQ(CsvLines(), QStringList({"Alias,FirstName,LastName,Extension,MWIExtension,BillingID",
-                                     "s1,First,Last,51000,,B1", "s2,First,Last,51000,,B1"}));
-  EXPECT_EQ(CountOf(SubscriberLog(), "\r\n(error) in export. Description=no such table: NotificationMWI, "
-                                     "Source=QSQLITE, Number=-2147467259\r\n"),
-            2)
-      << SubscriberLog();
-  EXPECT_EQ(result.error_count, 2);
 }
 
 }  // namespace

@@ -61,8 +61,6 @@ class TestDirectory {
       Exec(QString::fromLatin1(statement));
     }
   }
-  TestDirectory(const TestDirectory&) = delete;
-  TestDirectory& operator=(const TestDirectory&) = delete;
   ~TestDirectory() {
     db_.close();
     db_ = QSqlDatabase();

@@ -33,7 +33,7 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
   }
   void ShowRunning(bool) override {}
   void SetProgressRange(int) override {}  // the run never sets it
-  void SetProgress(int value) override { progress.push_back(value); }
+  void SetProgress(int) override {}
   void Yield() override {}
   void SaveSettings(const QString& output_path) override { saved_output_paths << output_path; }
   void OpenProducedFile(const QString& path) override { opened << path; }
@@ -65,7 +65,6 @@ class ScriptedFrontEnd : public export_engine::ExportFrontEnd {
   std::function<void(export_engine::ExportLog&)> on_show;
   QStringList extraction_steps;
   std::vector<export_engine::Prompt> prompts;
-  std::vector<int> progress;
   QStringList saved_output_paths;
   QStringList opened;
 };
