@@ -12,33 +12,30 @@
 namespace export_engine {
 namespace {
 
-class DirectoryTest : public ::testing::Test {
- protected:
-  export_test::TempFolder folder_;
-  export_test::TestDirectory directory_{folder_.File("KorvelDb.sqlite")};
-  TableCache cache_;
-};
-
-TEST_F(DirectoryTest, ObjectIdsAreBoundValuesOfAReadOnlyConnection) {
-  directory_.AddAlternateExtension("it's", "4711");
-  ASSERT_TRUE(cache_.OpenDirectoryTables(directory_.connect_string()));
+// Object ids are bound values of a read-only connection; once a view is
+// missing, the opening fails and leaves nothing open.
+TEST(DirectoryTest, ObjectIdsAreBoundReadOnlyAndAMissingViewLeavesNothingOpen) {
+  export_test::TempFolder folder;
+  export_test::TestDirectory directory(folder.File("KorvelDb.sqlite"));
+  directory.AddAlternateExtension("it's", "4711");
+  TableCache cache;
+  ASSERT_TRUE(cache.OpenDirectoryTables(directory.connect_string()));
   RecordTable result;
   const QStringView by_parent = u"SELECT * FROM DTMFAccessID WHERE ParentObjectID=?";
-  ASSERT_TRUE(cache_.database().Select(by_parent, {"it's"}, &result).ok());
+  ASSERT_TRUE(cache.database().Select(by_parent, {"it's"}, &result).ok());
   EXPECT_EQ(result.row_count(), 1u);
-  ASSERT_TRUE(cache_.database().Select(by_parent, {"x' OR '1'='1"}, &result).ok());
+  ASSERT_TRUE(cache.database().Select(by_parent, {"x' OR '1'='1"}, &result).ok());
   EXPECT_EQ(result.row_count(), 0u);
-  EXPECT_FALSE(cache_.database().Select(u"DELETE FROM Location", {}, &result).ok()) << "opened read-only";
-}
+  EXPECT_FALSE(cache.database().Select(u"DELETE FROM Location", {}, &result).ok()) << "opened read-only";
 
-TEST_F(DirectoryTest, AMissingViewFailsTheOpeningAndLeavesNothingOpen) {
-  directory_.AddCompleteSubscriber({.id = "S1", .alias = "one"});
-  directory_.Exec("DROP VIEW vw_Location");
-  EXPECT_FALSE(cache_.OpenDirectoryTables(directory_.connect_string()));
-  EXPECT_EQ(cache_.last_failure().number(), error_number::kDatabaseFailure);
-  EXPECT_TRUE(cache_.last_failure().description().contains("vw_Location"));
-  EXPECT_EQ(cache_.subscribers().row_count(), 0u);
-  EXPECT_FALSE(cache_.database().is_open());
+  directory.AddCompleteSubscriber({.id = "S1", .alias = "one"});
+  directory.Exec("DROP VIEW vw_Location");
+  TableCache fresh;  // an opened cache keeps its tables as read
+  EXPECT_FALSE(fresh.OpenDirectoryTables(directory.connect_string()));
+  EXPECT_EQ(fresh.last_failure().number(), error_number::kDatabaseFailure);
+  EXPECT_TRUE(fresh.last_failure().description().contains("vw_Location"));
+  EXPECT_EQ(fresh.subscribers().row_count(), 0u);
+  EXPECT_FALSE(fresh.database().is_open());
 }
 
 // Decimals lose only the zeros of their scale; floating-point numbers keep
