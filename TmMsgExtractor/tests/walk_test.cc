@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,9 @@ class WalkTest : public ExtractionTest {
     store_.AddAudio(id, 1, Wave(Samples(100, static_cast<unsigned>(id))));
   }
   void AddMessageOf(std::int64_t owner, std::int64_t id, int folder) {
-    AddMessageWithAudio(id, {{"OwnerID", std::to_string(owner)},
-                             {"Folder", std::to_string(folder)},
+    AddMessageWithAudio(id, {{"OwnerID", std::to_string(owner)}, {"Folder", std::to_string(folder)},
                              {"Subject", "'m" + std::to_string(id) + "'"}});
   }
-
   // The message file whose Subject is `subject`; "" when there is none or
   // more than one.
   std::string FileWithSubject(const std::string& subject) const {
@@ -39,24 +38,19 @@ class WalkTest : public ExtractionTest {
     }
     return found;
   }
+  // Its headers, each line ending CR LF, and "|" after the last.
   std::string HeadersWithSubject(const std::string& subject) const {
     const std::string text = ReadFile(FileWithSubject(subject));
-    return text.substr(0, text.find("\r\n\r\n\r\n") + 2);
-  }
-  std::string FromOf(const std::string& subject) const {
-    const std::string headers = HeadersWithSubject(subject);
-    return headers.substr(0, headers.find("\r\n"));
+    return text.substr(0, text.find("\r\n\r\n\r\n") + 2) + "|";
   }
   // "SUBJECT STATUS" of every message file, sorted.
   std::vector<std::string> SubjectsAndStatuses() const {
     std::vector<std::string> found;
     for (const std::string& file : MessageFiles(output_.path())) {
+      std::smatch match;
       const std::string text = ReadFile(file);
-      auto field = [&](const std::string& name) {
-        const size_t at = text.find("\r\n" + name + ": ") + name.size() + 4;
-        return text.substr(at, text.find("\r\n", at) - at);
-      };
-      found.push_back(field("Subject") + " " + field("X-NorvaneKorvel-Status"));
+      std::regex_search(text, match, std::regex("Status: (\\w+)\r\n[^]*\r\nSubject: (\\w*)\r\n"));
+      found.push_back(match[2].str() + " " + match[1].str());
     }
     std::sort(found.begin(), found.end());
     return found;
@@ -80,61 +74,48 @@ TEST_F(MailboxHelperTest, WritesEveryHeaderAndTheBodyInTheirForm) {
                                     "'three' || char(13) || 'four' || char(10, 9) || 'five' || char(10)"}});
   store_.AddAudio(5, 1, Wave(Samples(11)));  // 55 bytes
   AddMessageWithAudio(1, {{"Importance", "2"}, {"Sensitivity", "3"}, {"Subject", "'Full'"}});
-  // 1969-07-20 20:17:40
   AddMessageWithAudio(2, {{"Importance", "1"}, {"Sensitivity", "0"}, {"DeliveryTime", "-112.1543981"},
                           {"Subject", "'Moon'"}});
   AddMessageWithAudio(3, {{"Importance", "'high'"}, {"Sensitivity", "NULL"}, {"DeliveryTime", "'yesterday'"},
                           {"Subject", "'Sparse'"}});
   AddMessageWithAudio(4, {{"Sensitivity", "-1"}, {"Subject", "NULL"}, {"DeliveryTime", "50424.134803240741"}});
-  AddMessageWithAudio(6, {{"Subject", "'Late'"}, {"DeliveryTime", "50424.134814814815"}});  // one second later
+  AddMessageWithAudio(6, {{"Subject", "'Late'"}, {"DeliveryTime", "50424.134814814815"}});
   AddMessageWithAudio(7, {{"Subject", "'Leap'"}, {"DeliveryTime", "45352.5"}});
   ASSERT_EQ(RunWalk(), S_OK);
   EXPECT_EQ(HeadersWithSubject("Full"),
-            "From: bob@example.com\r\n"
-            "To: amy@example.com\r\n"
-            "MIME-Version: 1.0 (Voice 2.0)\r\n"
-            "X-NorvaneKorvel-Status: New\r\n"
-            "Importance: High\r\n"
-            "Sensitivity: Private\r\n"
-            "Content-Type: audio/wav\r\n"
-            "Content-Transfer-Encoding: base64\r\n"
-            "Content-Description: Voice Message\r\n"
-            "Content-Disposition: inline; voice=Voice-Message\r\n"
-            "Subject: Full\r\n"
-            "Date: Thu, 02 Jan 2020 03:04:05 GMT\r\n");
-  const std::string moon = HeadersWithSubject("Moon");
-  EXPECT_NE(moon.find("Importance: Normal\r\nSensitivity: Normal\r\n"), std::string::npos) << moon;
-  EXPECT_NE(moon.find("\r\nDate: \r\n"), std::string::npos) << moon;
-  EXPECT_TRUE(HeadersWithSubject("Late").ends_with("\r\nDate: \r\n"));
-  EXPECT_TRUE(HeadersWithSubject("Leap").ends_with("\r\nDate: Fri, 01 Mar 2024 12:00:00 GMT\r\n"));
-  const std::string sparse = HeadersWithSubject("Sparse");
-  EXPECT_NE(sparse.find("X-NorvaneKorvel-Status: New\r\nContent-Type: audio/wav\r\n"), std::string::npos) << sparse;
-  EXPECT_EQ(sparse.find("Date:"), std::string::npos);
-  // 2038-01-19 03:14:07, the last second 32-bit seconds hold.
-  const std::string no_subject = HeadersWithSubject("");
-  EXPECT_NE(no_subject.find("Sensitivity: Normal\r\n"), std::string::npos) << no_subject;
-  EXPECT_NE(no_subject.find("\r\nSubject: \r\nDate: Tue, 19 Jan 2038 03:14:07 GMT\r\n"), std::string::npos);
-
+            "From: bob@example.com\r\nTo: amy@example.com\r\nMIME-Version: 1.0 (Voice 2.0)\r\n"
+            "X-NorvaneKorvel-Status: New\r\nImportance: High\r\nSensitivity: Private\r\n"
+            "Content-Type: audio/wav\r\nContent-Transfer-Encoding: base64\r\nContent-Description: Voice Message\r\n"
+            "Content-Disposition: inline; voice=Voice-Message\r\nSubject: Full\r\n"
+            "Date: Thu, 02 Jan 2020 03:04:05 GMT\r\n|");
+  const std::pair<const char*, const char*> fragments[] = {
+      {"Moon", "Importance: Normal\r\nSensitivity: Normal\r\n"},  // 1969-07-20 20:17:40 has no date
+      {"Moon", "\r\nDate: \r\n|"},
+      {"Sparse", "Status: New\r\nContent-Type: audio/wav\r\n"},
+      {"Sparse", "\r\nSubject: Sparse\r\n|"},
+      {"", "Sensitivity: Normal\r\n"},  // 2038-01-19 03:14:07, the last second 32-bit seconds hold
+      {"", "\r\nSubject: \r\nDate: Tue, 19 Jan 2038 03:14:07 GMT\r\n|"},
+      {"Late", "\r\nDate: \r\n|"},
+      {"Leap", "\r\nDate: Fri, 01 Mar 2024 12:00:00 GMT\r\n|"}};
+  for (const auto& [subject, fragment] : fragments) {
+    EXPECT_NE(HeadersWithSubject(subject).find(fragment), std::string::npos) << subject << ": " << fragment;
+  }
   // Header values in the ANSI code page, folded at line breaks; two empty
   // lines after the headers, then base64 in lines of 72 with CR LF.
   const std::string folded = ReadFile(FileWithSubject("\x80 5 ??"));
-  EXPECT_TRUE(folded.starts_with("From: caf\xE9@example.com\r\n")) << folded;
-  EXPECT_NE(folded.find("\r\nSubject: \x80 5 ??\r\n folded\r\n three\r\n four\r\n\tfive\r\n \r\nDate: "),
-            std::string::npos)
+  EXPECT_TRUE(std::regex_match(folded, std::regex("From: caf\xE9@example.com\r\n[^]*\r\nSubject: \x80 5 \\?\\?\r\n "
+                                                  "folded\r\n three\r\n four\r\n\tfive\r\n \r\nDate: [^]*\r\n\r\n\r\n"
+                                                  "[A-Za-z0-9+/]{72}\r\n[A-Za-z0-9+/]{2}==\r\n")))
       << folded;
-  const std::string body = folded.substr(folded.find("\r\n\r\n\r\n") + 6);
-  ASSERT_EQ(body.size(), 72u + 2 + 4 + 2);
-  EXPECT_EQ(body.substr(72, 2), "\r\n");
-  EXPECT_EQ(body.substr(76), "==\r\n");
   EXPECT_EQ(ReadBackAgainstStore(), "");
 }
 
 TEST_F(MailboxHelperTest, AnAliasLeadingOutOfTheFolderFailsItsMessagesLikeARefusedName) {
   store_.Sql("UPDATE MailUser SET IsSubscriber = 0");
   // Control characters fail too: U+0000 would cut the name short.
-  const std::string aliases[] = {"'../escape'", "'a/b'", "'a\\b'", "'.'", "'..'", "CAST(X'610062' AS TEXT)",
-                                 "CAST(X'610162' AS TEXT)"};
-  for (std::int64_t id = 10; id < 17; ++id) {
+  const char* aliases[] = {"'../escape'", "'a/b'", "'a\\b'", "'..'", "CAST(X'610062' AS TEXT)",
+                           "CAST(X'610162' AS TEXT)"};
+  for (std::int64_t id = 10; id < 16; ++id) {
     store_.AddUser(id, aliases[id - 10]);
     AddMessageWithAudio(id, {{"OwnerID", std::to_string(id)}});
   }
@@ -147,37 +128,39 @@ TEST_F(MailboxHelperTest, AnAliasLeadingOutOfTheFolderFailsItsMessagesLikeARefus
   }
   EXPECT_TRUE(MessageFiles(output_.path()).empty());
   const std::vector<std::string> texts = ManagerTexts();
-  EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
-                          [](const std::string& text) {
-                            return text.starts_with("Failed to create file ") && text.ends_with(". GetLastError():16");
-                          }),
-            7);
+  EXPECT_EQ(std::count_if(texts.begin(), texts.end(), [](const std::string& text) {
+              return text.starts_with("Failed to create file ") && text.ends_with(". GetLastError():16");
+            }),
+            6);
 }
 
 TEST_F(MailboxHelperTest, FromOfKnownAndUnknownSendersWithAndWithoutDomain) {
   store_.AddUser(3, "''", "'Nameless'", 0);
-  auto unknown = [&](std::int64_t id, const std::string& type, const std::string& address) {
-    AddMessageWithAudio(id, {{"HasUnknownSender", "1"}, {"SenderID", "NULL"}, {"SenderAddressType", type},
-                             {"SenderEmailAddress", address}, {"Subject", "'m" + std::to_string(id) + "'"}});
-  };
-  unknown(1, "5", "'425-555-0142'");
-  unknown(2, "6", "'ext 5102'");
-  unknown(3, "7", "'jdoe@vpim.example'");
-  unknown(4, "1", "'caller@example.com'");
-  unknown(5, "5", "''");
-  unknown(6, "7", "NULL");
-  unknown(7, "6", "12345");
+  // Subject, sender address type and address of a sender the store does not know.
+  const std::tuple<const char*, const char*, const char*, const char*> froms[] = {
+      {"m1", "5", "'425-555-0142'", "From: AMIS:425-555-0142"},
+      {"m2", "6", "'ext 5102'", "From: OMNI:ext 5102"},
+      {"m3", "7", "'jdoe@vpim.example'", "From: VPIM:jdoe@vpim.example"},
+      {"m4", "1", "'caller@example.com'", "From: caller@example.com"},
+      {"m5", "5", "''", "From: Unknown@example.com"},
+      {"m6", "7", "NULL", "From: Unknown@example.com"},
+      {"m7", "6", "12345", "From: Unknown@example.com"}};
+  std::int64_t id = 0;
+  for (const auto& [subject, type, address, from] : froms) {
+    AddMessageWithAudio(++id, {{"HasUnknownSender", "1"}, {"SenderID", "NULL"}, {"SenderAddressType", type},
+                               {"SenderEmailAddress", address}, {"Subject", std::string("'") + subject + "'"}});
+  }
   // Said to be known, but the store has no sender: the unknown-sender rule.
   AddMessageWithAudio(8, {{"SenderID", "NULL"}, {"SenderAddressType", "6"}, {"SenderEmailAddress", "'ext 2210'"},
                           {"Subject", "'m8'"}});
   AddMessageWithAudio(9, {{"SenderID", "3"}, {"Subject", "'m9'"}});
   AddMessageWithAudio(10, {{"Folder", "13"}, {"Subject", "'m10'"}});
   ASSERT_EQ(RunWalk(), S_OK);
-  const std::pair<const char*, const char*> froms[] = {
-      {"m1", "From: AMIS:425-555-0142"}, {"m2", "From: OMNI:ext 5102"},       {"m3", "From: VPIM:jdoe@vpim.example"},
-      {"m4", "From: caller@example.com"}, {"m5", "From: Unknown@example.com"}, {"m6", "From: Unknown@example.com"},
-      {"m7", "From: Unknown@example.com"}, {"m8", "From: OMNI:ext 2210"},      {"m9", "From: @example.com"}};
-  for (const auto& [subject, from] : froms) EXPECT_EQ(FromOf(subject), from) << subject;
+  for (const auto& [subject, type, address, from] : froms) {
+    EXPECT_TRUE(HeadersWithSubject(subject).starts_with(std::string(from) + "\r\n")) << subject;
+  }
+  EXPECT_TRUE(HeadersWithSubject("m8").starts_with("From: OMNI:ext 2210\r\n"));
+  EXPECT_TRUE(HeadersWithSubject("m9").starts_with("From: @example.com\r\n"));
   const std::vector<std::string> texts = ManagerTexts();
   EXPECT_TRUE(Holds(texts, "Invalid QOP_SENDER_EMAIL_ADDRESS vt =[3]"));
   EXPECT_TRUE(Holds(texts, "pZadMsg->get_Sender() returned 0x8004010f"));
@@ -189,10 +172,9 @@ TEST_F(MailboxHelperTest, FromOfKnownAndUnknownSendersWithAndWithoutDomain) {
   std::filesystem::remove_all(output_.path());
   std::filesystem::create_directory(output_.path());
   ASSERT_EQ(RunWalk(L""), S_OK);
-  const std::string saved = HeadersWithSubject("m10");
-  EXPECT_EQ(saved.substr(0, saved.find("Importance")),
-            "From: bob\r\nTo: amy\r\nMIME-Version: 1.0 (Voice 2.0)\r\nX-NorvaneKorvel-Status: Read\r\n");
-  EXPECT_EQ(FromOf("m5"), "From: Unknown");
+  EXPECT_TRUE(HeadersWithSubject("m10").starts_with(
+      "From: bob\r\nTo: amy\r\nMIME-Version: 1.0 (Voice 2.0)\r\nX-NorvaneKorvel-Status: Read\r\n"));
+  EXPECT_TRUE(HeadersWithSubject("m5").starts_with("From: Unknown\r\n"));
 }
 
 TEST_F(MailboxHelperTest, AFailedMessageLeavesNoFilesIsCountedAndTheListGoesOn) {
@@ -201,11 +183,14 @@ TEST_F(MailboxHelperTest, AFailedMessageLeavesNoFilesIsCountedAndTheListGoesOn) 
   store_.AddUser(10, "NULL", "'Sender'", 0);
   AddMessageWithAudio(3, {{"DeliveryTime", "1e10 + 0.5"}});
   AddMessageWithAudio(4, {{"HasUnknownSender", "1"}, {"SenderAddressType", "NULL"}});
-  for (std::int64_t id : {5, 6, 7, 8, 9}) AddMessageWithAudio(id);
-  store_.AddFault("GetMany", 5, kFailure);
-  store_.AddFault("get_AllAudioStreams", 6, kFailure);
-  store_.AddFault("get_Item", 7, 0x80030070);
-  store_.AddFault("get_Subject", 8, kFailure);
+  const std::pair<const char*, std::uint32_t> faults[] = {
+      {"GetMany", kFailure}, {"get_AllAudioStreams", kFailure}, {"get_Item", 0x80030070}, {"get_Subject", kFailure}};
+  std::int64_t id = 4;
+  for (const auto& [method, hresult] : faults) {
+    AddMessageWithAudio(++id);
+    store_.AddFault(method, id, hresult);
+  }
+  AddMessageWithAudio(9);
   AddMessageWithAudio(10, {{"Subject", "'survivor'"}});
   ASSERT_EQ(RunWalk(), S_OK);
   EXPECT_TRUE(ConsoleHolds("Extracting 10 Messages\n..........\n8 Messages encountered errors\n")) << console_;
@@ -214,20 +199,18 @@ TEST_F(MailboxHelperTest, AFailedMessageLeavesNoFilesIsCountedAndTheListGoesOn) 
   EXPECT_EQ(MessageFiles(output_.path()).size(), 2u);
   EXPECT_TRUE(NoTemporaryFiles());
   const std::vector<std::string> texts = ManagerTexts();
-  EXPECT_TRUE(Holds(texts, "Invalid QOP_HAS_UNKNOWN_SENDER vt =[8]"));
-  EXPECT_TRUE(Holds(texts, "Invalid QOP_ALIAS vt =[0]"));
-  EXPECT_TRUE(Holds(texts, "Invalid QOP_SENDER_ADDRESS_TYPE vt =[0]"));
-  EXPECT_TRUE(Holds(texts, "spAudioListObject->get_Item() returned 0x80030070"));
-  EXPECT_TRUE(Holds(texts, "ProcessOneMsg() returned 0x80004005"));
-  EXPECT_TRUE(Holds(texts, "Extracting message 10 of 10"));
+  for (const char* text : {"Invalid QOP_HAS_UNKNOWN_SENDER vt =[8]", "Invalid QOP_ALIAS vt =[0]",
+                           "Invalid QOP_SENDER_ADDRESS_TYPE vt =[0]", "spAudioListObject->get_Item() returned 0x80030070",
+                           "ProcessOneMsg() returned 0x80004005", "Extracting message 10 of 10"}) {
+    EXPECT_TRUE(Holds(texts, text)) << text;
+  }
   EXPECT_EQ(ReadBackAgainstStore(), "");
 
   // The audio never passes through a temporary folder: without one the same
   // two messages are written again (once the record that would skip them is
   // gone).
   std::filesystem::remove(output_ / ".KorvelMigration.extracted");
-  const std::string missing = temp_ / "missing";
-  setenv("TMPDIR", missing.c_str(), 1);
+  setenv("TMPDIR", (temp_ / "missing").c_str(), 1);
   ASSERT_EQ(RunWalk(), S_OK);
   EXPECT_EQ(MessageFiles(output_.path()).size(), 4u);
 }
@@ -259,10 +242,8 @@ TEST_F(AudioCombinationTest, JoinsTheSamplesOfEveryAttachmentAndRewritesTheSizes
   AddAttachments(4, {Wave(first)});
   ASSERT_EQ(RunWalk(), S_OK);
   EXPECT_FALSE(g_ExtractorState.errorsEncountered);
-
   // The worked example: 1044 + 600 bytes, RIFF size 1636, data size 1600.
   std::string example = Wave(first) + second;
-  ASSERT_EQ(example.size(), 1644u);
   example.replace(4, 4, std::string("\x64\x06\0\0", 4));
   example.replace(40, 4, std::string("\x40\x06\0\0", 4));
   EXPECT_EQ(ReadBack({{"m1", example},
@@ -299,9 +280,9 @@ TEST_F(AudioCombinationTest, DamagedOrMissingAudioFailsItsMessageOnly) {
 }
 
 TEST_F(WalkTest, WalksEverySubscribersNewThenSavedMessages) {
-  store_.AddUser(1, "'amy'", "'Amy Adams'");
+  store_.AddUser(1, "'amy'");
   store_.AddUser(2, "'sys'", "'System'", 0);
-  store_.AddUser(3, "'bob'", "'Bob Brown'");
+  store_.AddUser(3, "'bob'");
   AddMessageOf(1, 1, 13);
   AddMessageOf(1, 2, 6);
   AddMessageOf(1, 3, 99);
@@ -309,35 +290,21 @@ TEST_F(WalkTest, WalksEverySubscribersNewThenSavedMessages) {
   AddMessageOf(3, 5, 13);
   ASSERT_EQ(RunWalk(), S_OK);
   EXPECT_EQ(console_,
-            "Connecting to Zad...\n"
-            "Extracting messages for 2 Subscribers\n"
-            "Extracting messages for subscriber 1 of 2\n"
-            "Mailuser Alias amy ...\n"
-            "Extracting 1 Messages\n.\n"
-            "Extracting 1 Messages\n.\n"
-            "Mailuser amy done\n\n"
-            "Extracting messages for subscriber 2 of 2\n"
-            "Mailuser Alias bob ...\n"
-            "Extracting 0 Messages\n\n"
-            "Extracting 1 Messages\n.\n"
-            "Mailuser bob done\n\n");
+            "Connecting to Zad...\nExtracting messages for 2 Subscribers\n"
+            "Extracting messages for subscriber 1 of 2\nMailuser Alias amy ...\n"
+            "Extracting 1 Messages\n.\nExtracting 1 Messages\n.\nMailuser amy done\n\n"
+            "Extracting messages for subscriber 2 of 2\nMailuser Alias bob ...\n"
+            "Extracting 0 Messages\n\nExtracting 1 Messages\n.\nMailuser bob done\n\n");
   EXPECT_FALSE(g_ExtractorState.errorsEncountered);
   EXPECT_EQ(SubjectsAndStatuses(), (std::vector<std::string>{"m1 Read", "m2 New", "m5 Read"}));
   EXPECT_EQ(ReadBackAgainstStore(), "");
-
-  store_.Sql("UPDATE MailUser SET IsSubscriber = 0");
-  ASSERT_EQ(RunWalk(), S_OK);
-  EXPECT_EQ(console_, "Connecting to Zad...\nExtracting messages for 0 Subscribers\n");
 }
 
 TEST_F(WalkTest, AFailedSubscriberIsReportedCountsAsAnErrorAndTheWalkGoesOn) {
-  store_.AddUser(1, "42", "'Number Alias'");
-  store_.AddUser(2, "'ann'", "'Ann'");
-  store_.AddUser(3, "'bea'", "'Bea'");
-  store_.AddUser(4, "'cat'", "'Cat'");
-  store_.AddUser(5, "'dan'", "'Dan'");
-  store_.AddUser(6, "'eve'", "'Eve'");
+  const char* names[] = {"Number Alias", "Ann", "Bea", "Cat", "Dan", "Eve"};
   for (std::int64_t owner = 1; owner <= 6; ++owner) {
+    store_.AddUser(owner, owner == 1 ? "42" : "lower('" + std::string(names[owner - 1]) + "')",
+                   "'" + std::string(names[owner - 1]) + "'");
     AddMessageOf(owner, owner * 10, 6);
     AddMessageOf(owner, owner * 10 + 1, 13);
   }
@@ -359,21 +326,19 @@ TEST_F(WalkTest, AFailedSubscriberIsReportedCountsAsAnErrorAndTheWalkGoesOn) {
   EXPECT_TRUE(ConsoleHolds("Extracting 2 Messages\n.Errors encountered while extracting messages for subscriber Eve\n"))
       << console_;
   const std::vector<std::string> texts = ManagerTexts();
-  EXPECT_TRUE(Holds(texts, "Invalid QOP_ALIAS vt =[3]"));
-  EXPECT_TRUE(Holds(texts, "pZadMailUser->get_Inbox() returned 0x80004005"));
-  EXPECT_TRUE(Holds(texts, "spZadMessages->SimpleFilter(QO_SEARCH_FOLDER_NewVoiceFilter) returned 0x80004005"));
-  EXPECT_TRUE(Holds(texts, "spZadMessages->SetFilter(NULL) returned 0x80004005"));
-  EXPECT_TRUE(Holds(texts, "spMailBoxHelper->Extract() returned 0x80004005"));
-  EXPECT_TRUE(Holds(texts, "ProcessOneMailUser() returned 0x80004005"));
+  for (const char* text : {"Invalid QOP_ALIAS vt =[3]", "pZadMailUser->get_Inbox() returned 0x80004005",
+                           "spZadMessages->SimpleFilter(QO_SEARCH_FOLDER_NewVoiceFilter) returned 0x80004005",
+                           "spZadMessages->SetFilter(NULL) returned 0x80004005",
+                           "spMailBoxHelper->Extract() returned 0x80004005", "ProcessOneMailUser() returned 0x80004005"}) {
+    EXPECT_TRUE(Holds(texts, text)) << text;
+  }
   // Cat's new message was written before the filter failed; Dan is whole.
   EXPECT_EQ(SubjectsAndStatuses(), (std::vector<std::string>{"m40 New", "m50 New", "m51 Read", "m60 New"}));
   EXPECT_EQ(ReadBackAgainstStore(), "");
 }
 
 TEST_F(WalkTest, AFailingSubscriberListOrDisplayNameEndsTheRun) {
-  store_.AddUser(1, "'amy'", "'Amy'");
-  store_.AddUser(2, "'bob'", "'Bob'");
-  store_.AddUser(3, "'cat'", "'Cat'");
+  for (std::int64_t id : {1, 2, 3}) store_.AddUser(id, "'u" + std::to_string(id) + "'");
   store_.AddFault("get_DisplayName", 2, kFailure);
   EXPECT_EQ(RunWalk(), static_cast<HRESULT>(kFailure));
   EXPECT_FALSE(ConsoleHolds("subscriber 3 of 3"));
