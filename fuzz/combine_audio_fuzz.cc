@@ -2,21 +2,15 @@
 // attachments back to back, each starting at a "RIFF" tag (the first at the
 // start, whatever it holds). A success gives a file whose RIFF size matches
 // its length; a single attachment comes out at its own length.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <string_view>
+#include <cstring>
 #include <utility>
-#include <vector>
 
 #include "TmMsgExtractor/MailboxHelper.h"
+#include "fuzz/fuzz_input.h"
 #include "platform/com/com_object.h"
 #include "platform/com/stream.h"
 
 namespace {
-
-constexpr std::size_t kMostAttachments = 3;
 
 class AudioItem : public ComObject<IQoZadListItem> {
  public:
@@ -24,15 +18,11 @@ class AudioItem : public ComObject<IQoZadListItem> {
   HRESULT get_Item(VARIANT* item) override {
     VariantInit(item);
     IStream* stream = nullptr;
-    if (HRESULT hr = CreateStreamOnMemory(bytes_.data(), bytes_.size(), &stream); FAILED(hr)) return hr;
-    item->vt = VT_UNKNOWN;
-    item->punkVal = stream;
-    return S_OK;
+    const HRESULT hr = CreateStreamOnMemory(bytes_.data(), bytes_.size(), &stream);
+    if (SUCCEEDED(hr)) item->vt = VT_UNKNOWN, item->punkVal = stream;
+    return hr;
   }
-  HRESULT get_Key(BSTR* key) override {
-    *key = SysAllocString(L"1");
-    return S_OK;
-  }
+  HRESULT get_Key(BSTR* key) override { return (*key = SysAllocString(L"1")) != nullptr ? S_OK : E_OUTOFMEMORY; }
 
  private:
   std::string_view bytes_;
@@ -61,46 +51,32 @@ class AudioList : public ComObject<IQoZadAudioList> {
   std::size_t next_ = 0;
 };
 
-std::vector<std::string_view> SplitAttachments(std::string_view bytes) {
-  std::vector<std::string_view> attachments;
-  while (attachments.size() + 1 < kMostAttachments) {
-    const std::size_t next = bytes.find("RIFF", 1);
-    if (next == std::string_view::npos) break;
-    attachments.push_back(bytes.substr(0, next));
-    bytes.remove_prefix(next);
-  }
-  attachments.push_back(bytes);
-  return attachments;
-}
-
-std::uint32_t LittleEndian32(const unsigned char bytes[4]) {
-  return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::vector<std::string_view> attachments =
-      SplitAttachments(std::string_view(reinterpret_cast<const char*>(data), size));
-  ComPtr<AudioList> list = MakeComObject<AudioList>(attachments);
+  std::vector<std::string_view> attachments;
+  std::string_view rest = Bytes(data, size);
+  for (std::size_t next; attachments.size() < 2 && (next = rest.find("RIFF", 1)) != std::string_view::npos;) {
+    attachments.push_back(rest.substr(0, next));
+    rest.remove_prefix(next);
+  }
+  attachments.push_back(rest);
   CMailboxHelper helper(L"amy", L"/nonexistent", L"example.com", 0);
   CCombinedAudio audio;
+  const ComPtr<AudioList> list = MakeComObject<AudioList>(attachments);
   if (FAILED(helper.CombineAudioStreams(list.Get(), audio))) return 0;
 
   // Read in odd pieces, so that the rewritten sizes fall across their ends.
   std::string joined;
   BYTE piece[7];
-  for (;;) {
-    ULONG read = 0;
-    if (FAILED(audio.Read(piece, sizeof piece, &read))) std::abort();
+  for (ULONG read = sizeof piece; read == sizeof piece;) {
+    Require(SUCCEEDED(audio.Read(piece, sizeof piece, &read)));
     joined.append(reinterpret_cast<const char*>(piece), read);
-    if (read < sizeof piece) break;
   }
-  if (joined.size() != audio.Size()) std::abort();
-  if (LittleEndian32(reinterpret_cast<const unsigned char*>(joined.data()) + 4) !=
-      static_cast<std::uint32_t>(joined.size() - 8)) {
-    std::abort();
-  }
-  if (attachments.size() == 1 && joined.size() != size) std::abort();
+  Require(joined.size() >= 8);
+  std::uint32_t riff_size = 0;  // little-endian, as the host
+  std::memcpy(&riff_size, joined.data() + 4, sizeof riff_size);
+  Require(joined.size() == audio.Size() && riff_size == joined.size() - 8);
+  Require(attachments.size() > 1 || joined.size() == size);
   return 0;
 }

@@ -5,7 +5,10 @@
 #ifndef KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_TESTS_LOG_MANAGER_LINES_H_
 #define KORVEL_TMMSGEXTRACTOR_DIAGNOSTICS_TESTS_LOG_MANAGER_LINES_H_
 
-#include <sstream>
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <string>
 #include <vector>
 
@@ -13,33 +16,13 @@
 
 using korvel::test::ReadFile;
 
-// The JSON string whose opening quote is at `at`, unescaped (ASCII escapes
-// only, which is all the tests write); `at` moves past its closing quote.
-inline std::string JsonStringAt(const std::string& json, size_t& at) {
-  std::string value;
-  for (++at; at < json.size() && json[at] != '"'; ++at) {
-    char c = json[at];
-    if (c == '\\' && at + 1 < json.size()) {
-      c = json[++at];
-      if (c == 'u' && at + 4 < json.size()) {
-        c = static_cast<char>(std::stoi(json.substr(at + 1, 4), nullptr, 16));
-        at += 4;
-      } else if (c == 'n' || c == 'r' || c == 't') {
-        c = c == 'n' ? '\n' : c == 'r' ? '\r' : '\t';
-      }
-    }
-    value.push_back(c);
+// Each line of the JSON lines file at `path`.
+inline std::vector<QJsonObject> ReadJsonLines(const std::string& path) {
+  std::vector<QJsonObject> objects;
+  for (const QByteArray& line : QByteArray::fromStdString(ReadFile(path)).split('\n')) {
+    if (!line.isEmpty()) objects.push_back(QJsonDocument::fromJson(line).object());
   }
-  ++at;
-  return value;
-}
-
-// The string value of "key" in `json`; empty when absent.
-inline std::string JsonString(const std::string& json, const std::string& key) {
-  size_t at = json.find("\"" + key + "\":\"");
-  if (at == std::string::npos) return {};
-  at += key.size() + 3;
-  return JsonStringAt(json, at);
+  return objects;
 }
 
 struct LogManagerLine {
@@ -52,14 +35,10 @@ struct LogManagerLine {
 
 inline std::vector<LogManagerLine> ReadLogManagerLines(const std::string& path) {
   std::vector<LogManagerLine> lines;
-  std::istringstream in(ReadFile(path));
-  for (std::string json; std::getline(in, json);) {
-    LogManagerLine line{JsonString(json, "module"), -1, JsonString(json, "text"), JsonString(json, "diagnostic"), ""};
-    const size_t level = json.find("\"level\":");
-    if (level != std::string::npos) line.level = std::stol(json.substr(level + 8));
-    const size_t args = json.find("\"args\":");
-    if (args != std::string::npos) line.args = json.substr(args + 7, json.find(']', args) - args - 6);
-    lines.push_back(line);
+  for (const QJsonObject& json : ReadJsonLines(path)) {
+    const auto text = [&](const char* key) { return json[key].toString().toStdString(); };
+    lines.push_back({text("module"), static_cast<long>(json["level"].toInteger(-1)), text("text"), text("diagnostic"),
+                     QJsonDocument(json["args"].toArray()).toJson(QJsonDocument::Compact).toStdString()});
   }
   return lines;
 }
@@ -67,16 +46,10 @@ inline std::vector<LogManagerLine> ReadLogManagerLines(const std::string& path) 
 // The insertion strings of each event in the event log file, UTF-8.
 inline std::vector<std::vector<std::string>> ReadEventStrings(const std::string& path) {
   std::vector<std::vector<std::string>> events;
-  std::istringstream in(ReadFile(path));
-  for (std::string json; std::getline(in, json);) {
-    size_t at = json.find("\"strings\":[");
-    if (at == std::string::npos) continue;
-    std::vector<std::string> strings;
-    for (at += 11; at < json.size() && json[at] == '"';) {
-      strings.push_back(JsonStringAt(json, at));
-      if (at < json.size() && json[at] == ',') ++at;
-    }
-    events.push_back(strings);
+  for (const QJsonObject& json : ReadJsonLines(path)) {
+    if (!json["strings"].isArray()) continue;
+    std::vector<std::string>& strings = events.emplace_back();
+    for (const QJsonValue& text : json["strings"].toArray()) strings.push_back(text.toString().toStdString());
   }
   return events;
 }
