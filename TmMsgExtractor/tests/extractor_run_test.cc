@@ -1,7 +1,6 @@
 // Runs the TmMsgExtractor program itself, through a shell, as the export
 // program and administrators do, and checks its console, its extraction log,
 // the log manager's lines and the exit status the shell sees.
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -32,23 +31,6 @@ struct RunResult {
 std::string BinDir() {
   const char* dir = std::getenv("KORVEL_BIN_DIR");
   return dir != nullptr ? dir : "";
-}
-
-// Runs `statement` on the store with `blob` as ?1; the first column of its
-// first row (0 without rows), or -1 when it fails.
-int Sql(const std::string& store, const std::string& statement, const std::string& blob = "") {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* prepared = nullptr;
-  int value = -1;
-  if (sqlite3_open(store.c_str(), &db) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, statement.c_str(), -1, &prepared, nullptr) == SQLITE_OK) {
-    sqlite3_bind_blob(prepared, 1, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
-    const int step = sqlite3_step(prepared);
-    value = step == SQLITE_ROW ? sqlite3_column_int(prepared, 0) : step == SQLITE_DONE ? 0 : -1;
-  }
-  sqlite3_finalize(prepared);
-  sqlite3_close(db);
-  return value;
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -93,18 +75,20 @@ class ExtractorRunTest : public ::testing::Test {
     for (const LogManagerLine& line : ReadLogManagerLines(manager_file_)) texts.push_back(line.text);
     return texts;
   }
+  // What the sqlite3 shell prints for `statement` on the store.
+  std::string Sql(const std::string& statement) const {
+    return ShellOutput("sqlite3 -bail '" + store_ + "' \"" + statement + "\"");
+  }
   // A new message of `samples` bytes of audio for the subscriber that
   // `which` (MIN or MAX of MailUserID) picks.
   void AddLargeMessage(const std::string& which, size_t samples) {
-    ASSERT_EQ(Sql(store_, "INSERT INTO Message (MessageID, OwnerID, Folder, DeliveryTime, HasUnknownSender, "
-                          "SenderAddressType, SenderEmailAddress, Importance, Sensitivity, Subject) SELECT "
-                          "MAX(MessageID) + 1, (SELECT " + which + " FROM MailUser WHERE IsSubscriber = 1 AND "
-                          "Alias GLOB '[a-z]*'), 6, 43832.5, 1, 5, 'x', 1, 0, 'big' FROM Message"),
-              0);
-    const std::string wave = "RIFF....WAVEfmt " +
-                             std::string("\x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0", 20) +
-                             "data...." + std::string(samples, '\x55');
-    ASSERT_EQ(Sql(store_, "INSERT INTO AudioStream SELECT MAX(MessageID), 1, ?1 FROM Message", wave), 0);
+    ASSERT_EQ(Sql("INSERT INTO Message (MessageID, OwnerID, Folder, DeliveryTime, HasUnknownSender, "
+                  "SenderAddressType, SenderEmailAddress, Importance, Sensitivity, Subject) SELECT MAX(MessageID) + 1, "
+                  "(SELECT " + which + " FROM MailUser WHERE IsSubscriber = 1 AND Alias GLOB '[a-z]*'), 6, 43832.5, "
+                  "1, 5, 'x', 1, 0, 'big' FROM Message; INSERT INTO AudioStream SELECT MAX(MessageID), 1, "
+                  "CAST('RIFF....WAVEfmt ' || X'1000000001000100401f0000803e000002001000' || 'data....' || "
+                  "randomblob(" + std::to_string(samples) + ") AS BLOB) FROM Message"),
+              "");
   }
   bool ManagerHolds(const std::string& text) const {
     const std::vector<std::string> texts = ManagerTexts();
@@ -185,7 +169,8 @@ TEST_F(ExtractorRunTest, ARunExtractsEveryMessageItCanAndGoesOnPastAFileThatCann
 
   // The sample holds messages that fail by design, so the run ends with the
   // errors line; every other message is in a file of its own.
-  const std::string count = std::to_string(Sql(store_, "SELECT COUNT(*) FROM MailUser WHERE IsSubscriber = 1"));
+  std::string count = Sql("SELECT COUNT(*) FROM MailUser WHERE IsSubscriber = 1");
+  count.pop_back();
   const std::string run_end = "Message extraction complete. Error were encountered extracting some messages\r\n"
                               "LogFile closed at HH:MM:SS \r\n";
   const std::string log = MaskTimes(ReadFile(log_));
@@ -201,9 +186,9 @@ TEST_F(ExtractorRunTest, ARunExtractsEveryMessageItCanAndGoesOnPastAFileThatCann
   const auto failed = std::count(texts.begin(), texts.end(), "ProcessOneMsg() returned 0x80004005");
   EXPECT_GT(failed, 0);
   const size_t files = MessageFiles(output_).size();
-  EXPECT_EQ(static_cast<int>(files + failed),
-            Sql(store_, "SELECT COUNT(*) FROM Message JOIN MailUser ON MailUserID = OwnerID "
-                        "WHERE IsSubscriber = 1 AND typeof(Alias) = 'text' AND Folder IN (6, 13)"));
+  EXPECT_EQ(std::to_string(files + failed) + "\n",
+            Sql("SELECT COUNT(*) FROM Message JOIN MailUser ON MailUserID = OwnerID "
+                "WHERE IsSubscriber = 1 AND typeof(Alias) = 'text' AND Folder IN (6, 13)"));
 
   // A first subscriber's message larger than the files may grow fails with
   // -3; every other message is written as before.
