@@ -1,23 +1,138 @@
 // The walk over the store: every subscriber's new and saved messages
-// (CMsgHelper), each written to its own message file (CMailboxHelper).
+// (CMsgHelper), each written to its own message file (CMailboxHelper), in a
+// process whose trace log reaches a log manager, over small message stores
+// built with SQLite; every message file is read back by Python's email
+// package.
 #include "TmMsgExtractor/MailboxHelper.h"
 #include "TmMsgExtractor/MsgHelper.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "TmMsgExtractor/tests/extraction_test_support.h"
+#include "TmMsgExtractor/ExtractorState.h"
+#include "TmMsgExtractor/diagnostics/system_text.h"
+#include "TmMsgExtractor/diagnostics/tests/log_manager_lines.h"
+#include "TmMsgExtractor/diagnostics/trace_log.h"
+#include "TmMsgExtractor/tests/msg_reader.h"
+#include "korvel/logmgr/logmgr.h"
+#include "korvel/zad/tests/test_store.h"
+#include "korvel/zad/zad.h"
+#include "platform/com/runtime.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
-class WalkTest : public ExtractionTest {
+using korvel::test::TempFolder;
+using korvel::test::WriteFile;
+
+// The process's trace log reaches a log manager writing into a folder that
+// lives as long as the process; the registry there names `StorePath()` as the
+// message store.
+class ExtractionEnvironment {
+ public:
+  static ExtractionEnvironment& Get() {
+    // Its folder goes at process exit, before the trace log lets go of the
+    // log manager, which needs no file for that.
+    static ExtractionEnvironment environment;
+    return environment;
+  }
+  std::string StorePath() const { return folder_ / "store.sqlite"; }
+  std::string ManagerFile() const { return folder_ / "QoLogMgr.log"; }
+
+ private:
+  ExtractionEnvironment() {
+    WriteFile(folder_ / "registry.reg", TestRegistry(ManagerFile(), StorePath()));
+    setenv("KORVEL_REGISTRY", (folder_ / "registry.reg").c_str(), 1);
+    korvel::zad::RegisterClasses();
+    korvel::logmgr::RegisterClasses();
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) ||
+        FAILED(g_TraceLog.Initialize(nullptr, L"MsgExtractor", nullptr))) {
+      throw std::runtime_error("cannot start the trace log");
+    }
+  }
+  TempFolder folder_;
+};
+
+constexpr std::uint32_t kFailure = 0x80004005;
+
+void AppendLittleEndian32(std::string& bytes, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+// A RIFF WAVE file of 8 kHz 16-bit mono PCM: the format chunk (of
+// `format_length` bytes), then `between` (other chunks), then the data chunk.
+std::string Wave(const std::string& samples, const std::string& between = "", std::uint32_t format_length = 16) {
+  std::string format;
+  for (std::uint32_t value : {0x00010001u, 8000u, 16000u, 0x00100002u}) AppendLittleEndian32(format, value);
+  format.resize(format_length, '\0');
+  std::string bytes = "RIFF";
+  AppendLittleEndian32(bytes, static_cast<std::uint32_t>(4 + 8 + format.size() + between.size() + 8 + samples.size()));
+  bytes += "WAVEfmt ";
+  AppendLittleEndian32(bytes, format_length);
+  bytes += format + between + "data";
+  AppendLittleEndian32(bytes, static_cast<std::uint32_t>(samples.size()));
+  return bytes + samples;
+}
+
+// `count` bytes that differ from position to position.
+std::string Samples(size_t count, unsigned seed = 1) {
+  std::string bytes(count, '\0');
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
+  return bytes;
+}
+
+bool Holds(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// Every test starts with a fresh state, a new store and empty output and
+// temporary folders, and knows which log manager lines are its own.
+class WalkTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    g_ExtractorState = ExtractorState{};
+    first_line_ = ReadLogManagerLines(ExtractionEnvironment::Get().ManagerFile()).size();
+    setenv("TMPDIR", temp_.path().c_str(), 1);
+  }
+  void TearDown() override { unsetenv("TMPDIR"); }
+
+  // The whole walk over the store into `folder` (the output folder unless
+  // given); the console output is kept in console_.
+  HRESULT RunWalk(const wchar_t* domain = L"example.com", const std::string& folder = "") {
+    CMsgHelper helper(CBstr(FromSystemText(folder.empty() ? output_.path() : folder).c_str()), domain);
+    testing::internal::CaptureStdout();
+    const HRESULT hr = helper.Run();
+    console_ = testing::internal::GetCapturedStdout();
+    return hr;
+  }
+  bool ConsoleHolds(const std::string& text) const { return console_.find(text) != std::string::npos; }
+
+  // The log manager's trace texts this test wrote.
+  std::vector<std::string> ManagerTexts() const {
+    std::vector<std::string> texts;
+    const std::vector<LogManagerLine> lines = ReadLogManagerLines(ExtractionEnvironment::Get().ManagerFile());
+    for (size_t i = first_line_; i < lines.size(); ++i) texts.push_back(lines[i].text);
+    return texts;
+  }
+
+  // Every message file in the output folder read back by Python's email
+  // package against the combined audio of a message of its owner in the store.
+  std::string ReadBackAgainstStore() const {
+    return RunMessageReader({"--store", ExtractionEnvironment::Get().StorePath(), output_.path()});
+  }
+  bool NoTemporaryFiles() const { return std::filesystem::is_empty(temp_.path()); }
+
   // A message whose only attachment is a small canonical WAVE.
   void AddMessageWithAudio(std::int64_t id, const std::map<std::string, std::string>& columns = {}) {
     store_.AddMessage(id, columns);
@@ -55,6 +170,12 @@ class WalkTest : public ExtractionTest {
     std::sort(found.begin(), found.end());
     return found;
   }
+
+  TestStore store_{ExtractionEnvironment::Get().StorePath()};
+  TempFolder output_;
+  TempFolder temp_;
+  size_t first_line_ = 0;
+  std::string console_;
 };
 
 // amy's messages, from bob, who is no subscriber himself.
@@ -225,10 +346,14 @@ class AudioCombinationTest : public MailboxHelperTest {
   }
   // Each message file read back against the audio expected for its subject.
   std::string ReadBack(const std::vector<std::pair<std::string, std::string>>& subjects_and_waves) const {
-    std::vector<std::pair<std::string, std::string>> files_and_waves;
-    for (const auto& [subject, wave] : subjects_and_waves) files_and_waves.push_back({FileWithSubject(subject), wave});
-    if (files_and_waves.size() != MessageFiles(output_.path()).size()) return "a message file is not accounted for";
-    return ReadBackWithEmailPackage(files_and_waves);
+    if (subjects_and_waves.size() != MessageFiles(output_.path()).size()) return "a message file is not accounted for";
+    TempFolder expected;
+    std::vector<std::string> arguments;
+    for (const auto& [subject, wave] : subjects_and_waves) {
+      WriteFile(expected / subject, wave);
+      arguments.push_back(FileWithSubject(subject) + "=" + (expected / subject));
+    }
+    return RunMessageReader(arguments);
   }
 };
 
