@@ -28,10 +28,7 @@ struct RunResult {
   std::string console;
 };
 
-std::string BinDir() {
-  const char* dir = std::getenv("KORVEL_BIN_DIR");
-  return dir != nullptr ? dir : "";
-}
+const std::string kBinDir = std::getenv("KORVEL_BIN_DIR") != nullptr ? std::getenv("KORVEL_BIN_DIR") : "";
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -44,7 +41,7 @@ class ExtractorRunTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     sample_ = new TempFolder();
-    const std::string command = BinDir() + "/korvel-sample " + (*sample_ / "server") +
+    const std::string command = kBinDir + "/korvel-sample " + (*sample_ / "server") +
                                 " --subscribers 39 --messages 10 > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
   }
@@ -52,15 +49,14 @@ class ExtractorRunTest : public ::testing::Test {
 
   void SetUp() override {
     WriteFile(store_, ReadFile(*sample_ / "server/MessageStore.sqlite"));
-    UseRegistry(true);
+    WriteFile(registry_, TestRegistry(manager_file_, store_));
   }
-  void UseRegistry(bool with_store) { WriteFile(registry_, TestRegistry(manager_file_, with_store ? store_ : "")); }
 
   // Runs the program through the shell with the file sizes limited as given
   // (ignoring the signal, a write beyond the limit fails instead).
   RunResult Run(const std::vector<std::string>& arguments, const std::string& file_size_limit = "unlimited") {
     std::string command = "trap '' XFSZ; KORVEL_REGISTRY='" + registry_ + "' prlimit --fsize=" + file_size_limit +
-                          " '" + BinDir() + "/TmMsgExtractor'";
+                          " '" + kBinDir + "/TmMsgExtractor'";
     for (const std::string& argument : arguments) command += " '" + argument + "'";
     RunResult result;
     result.console = ShellOutput(command + "; echo \"exit $?\"");
@@ -90,10 +86,7 @@ class ExtractorRunTest : public ::testing::Test {
                   "randomblob(" + std::to_string(samples) + ") AS BLOB) FROM Message"),
               "");
   }
-  bool ManagerHolds(const std::string& text) const {
-    const std::vector<std::string> texts = ManagerTexts();
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-  }
+  bool ManagerHolds(const std::string& text) const { return std::ranges::count(ManagerTexts(), text) > 0; }
 
   static inline TempFolder* sample_ = nullptr;
   TempFolder folder_;
@@ -145,7 +138,7 @@ TEST_F(ExtractorRunTest, AnUnopenableLogEndsWithMinusThreeBeforeTheFolderCheck) 
 }
 
 TEST_F(ExtractorRunTest, AMissingStoreEndsWithMinusTwo) {
-  UseRegistry(false);
+  WriteFile(registry_, TestRegistry(manager_file_));
   const RunResult run = Run({"-dir", folder_.path(), "-log", log_, "-dom", "example.com"});
   EXPECT_EQ(run.shell_status, 254);
   EXPECT_TRUE(Contains(ReadFile(log_), "Connecting to Zad...\r\n"
@@ -217,7 +210,7 @@ TEST_F(ExtractorRunTest, AStoppedRunLeavesNoPartOfAMessageAndTheNextWritesNoneTw
   const std::string partials = "find '" + output_ + "' -name '*.partial'";
   // Stopped while the large message, after the others, is being written.
   auto stopWhileWriting = [&](const std::string& signal) {
-    return ShellOutput("KORVEL_REGISTRY='" + registry_ + "' '" + BinDir() + "/TmMsgExtractor' -dir '" + output_ +
+    return ShellOutput("KORVEL_REGISTRY='" + registry_ + "' '" + kBinDir + "/TmMsgExtractor' -dir '" + output_ +
                        "' -log '" + log_ + "' >/dev/null & while kill -0 $! && ! " + partials +
                        " -size +1M | grep -q .; do sleep 0.01; done; kill -" + signal + " $!; wait $!; echo $?");
   };

@@ -86,13 +86,6 @@ class DiagnosticsTest : public ::testing::Test {
   }
   std::vector<std::string> LastEvent() const { return ReadEventStrings(events_).back(); }
   std::vector<LogManagerLine> ManagerLines() const { return ReadLogManagerLines(manager_file_); }
-  // Opens the extraction log and writes `message` with LogMessage.
-  void LogToFile(CTraceLog& log, const std::string& path, const wchar_t* message) {
-    ASSERT_EQ(log.OpenLogFile(FromSystemText(path).c_str()), S_OK);
-    testing::internal::CaptureStdout();
-    log.LogMessage(LOG_LEVEL_INFO, message);
-    console_ += testing::internal::GetCapturedStdout();
-  }
 
   TempFolder folder_;
   const std::string registry_ = folder_ / "registry.reg";
@@ -100,7 +93,6 @@ class DiagnosticsTest : public ::testing::Test {
   const std::string manager_file_ = folder_ / "QoLogMgr.log";
   const std::string message_file_ = folder_ / "QoTmEventMessages.mc";
   const std::string log_path_ = folder_ / "MsgExtraction.log";
-  std::string console_;
 };
 
 TEST_F(DiagnosticsTest, NothingIsTracedWithoutAStartedLogManager) {
@@ -116,13 +108,16 @@ TEST_F(DiagnosticsTest, NothingIsTracedWithoutAStartedLogManager) {
 
 TEST_F(DiagnosticsTest, MessagesReachEveryOutletWholeAndTheLogFileIsFramedAndAppended) {
   WriteFile(log_path_, "old content\r\n");
+  testing::internal::CaptureStdout();
   for (const std::wstring& message : {std::wstring(1500, L'x'), std::wstring(L"Mailuser caf\u00E9 done\n")}) {
     CTraceLog log;
     ASSERT_EQ(log.Initialize(nullptr, L"MsgExtractor", nullptr), S_OK);
-    LogToFile(log, log_path_, message.c_str());
+    ASSERT_EQ(log.OpenLogFile(FromSystemText(log_path_).c_str()), S_OK);
+    log.LogMessage(LOG_LEVEL_INFO, message.c_str());
     log.Trace(LOG_LEVEL_METHOD, L"only %s", L"here");
   }
-  EXPECT_TRUE(console_.starts_with(std::string(1500, 'x') + "\nMailuser caf")) << console_;
+  const std::string console = testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(console.starts_with(std::string(1500, 'x') + "\nMailuser caf")) << console;
   // The log manager's lines are cut at 1024 characters; traces reach only it.
   const std::vector<LogManagerLine> lines = ManagerLines();
   ASSERT_EQ(lines.size(), 4u);
@@ -147,14 +142,14 @@ TEST_F(DiagnosticsTest, MethodTracesReachTheLogManagerOnly) {
   EXPECT_EQ(TracedMethod(true), E_INVALIDARG);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   g_TraceLog.Uninitialize();
-  const std::vector<LogManagerLine> lines = ManagerLines();
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[0].text, "Method < CTest::TracedMethod() > Entry");
-  EXPECT_EQ(lines[0].level, LOG_LEVEL_METHOD);
-  EXPECT_EQ(lines[1].text, "Method < CTest::TracedMethod() > Exit Return:0x00000000 ");
-  EXPECT_EQ(lines[3].text, "spThing->Call() returned 0x80070057");
-  EXPECT_EQ(lines[3].level, LOG_LEVEL_ERROR);
-  EXPECT_EQ(lines[4].text, "Method < CTest::TracedMethod() > Exit Return:0x80070057 ");
+  std::vector<std::string> lines;
+  for (const LogManagerLine& line : ManagerLines()) lines.push_back(std::to_string(line.level) + " " + line.text);
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       std::to_string(LOG_LEVEL_METHOD) + " Method < CTest::TracedMethod() > Entry",
+                       std::to_string(LOG_LEVEL_METHOD) + " Method < CTest::TracedMethod() > Exit Return:0x00000000 ",
+                       std::to_string(LOG_LEVEL_METHOD) + " Method < CTest::TracedMethod() > Entry",
+                       std::to_string(LOG_LEVEL_ERROR) + " spThing->Call() returned 0x80070057",
+                       std::to_string(LOG_LEVEL_METHOD) + " Method < CTest::TracedMethod() > Exit Return:0x80070057 "}));
 }
 
 // The help link cache lives for the process, so its whole story is one test.
