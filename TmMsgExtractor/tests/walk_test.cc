@@ -65,22 +65,14 @@ class ExtractionEnvironment {
 
 constexpr std::uint32_t kFailure = 0x80004005;
 
-void AppendLittleEndian32(std::string& bytes, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
-}
-
 // A RIFF WAVE file of 8 kHz 16-bit mono PCM: the format chunk (of
 // `format_length` bytes), then `between` (other chunks), then the data chunk.
 std::string Wave(const std::string& samples, const std::string& between = "", std::uint32_t format_length = 16) {
+  const auto le32 = [](std::size_t n) { return std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; };
   std::string format("\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0", 16);
   format.resize(format_length, '\0');
-  std::string bytes = "RIFF";
-  AppendLittleEndian32(bytes, static_cast<std::uint32_t>(4 + 8 + format.size() + between.size() + 8 + samples.size()));
-  bytes += "WAVEfmt ";
-  AppendLittleEndian32(bytes, format_length);
-  bytes += format + between + "data";
-  AppendLittleEndian32(bytes, static_cast<std::uint32_t>(samples.size()));
-  return bytes + samples;
+  return "RIFF" + le32(4 + 8 + format.size() + between.size() + 8 + samples.size()) + "WAVEfmt " +
+         le32(format_length) + format + between + "data" + le32(samples.size()) + samples;
 }
 
 // `count` bytes that differ from position to position.
@@ -91,9 +83,7 @@ std::string Samples(size_t count, unsigned seed = 1) {
   return bytes;
 }
 
-bool Holds(const std::vector<std::string>& texts, const std::string& text) {
-  return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
+bool Holds(const std::vector<std::string>& texts, const std::string& text) { return std::ranges::count(texts, text) > 0; }
 
 // Every test starts with a fresh state, a new store and empty output and
 // temporary folders, and knows which log manager lines are its own.
