@@ -97,18 +97,16 @@ class ExtractorRunTest : public ::testing::Test {
   const std::string output_ = folder_ / "out";
 };
 
-TEST_F(ExtractorRunTest, WithoutAFolderShowsTheUsageAndEndsWithMinusOne) {
-  const RunResult run = Run({"-dom", "example.com"});
+TEST_F(ExtractorRunTest, NoFolderAMissingOneOrAFileGivenAsFolderEndsWithMinusOne) {
+  RunResult run = Run({"-dom", "example.com"});
   EXPECT_EQ(run.shell_status, 255);
   EXPECT_EQ(run.console,
             "Application started\nInitialized COM\nInitialized Log Manager\n"
             "No output folder specified.\nExample: TmMsgExtractor -dir c:\\data\\KorvelMsgs -domain example.com\n"
             "Exiting Message Extraction Utility\n");
-}
 
-TEST_F(ExtractorRunTest, AMissingFolderOrAFileGivenAsFolderIsLoggedAndEndsWithMinusOne) {
   const std::string missing = folder_ / "no-such-folder";
-  RunResult run = Run({"-log", log_, "-dir", missing + "/"});
+  run = Run({"-log", log_, "-dir", missing + "/"});
   EXPECT_EQ(run.shell_status, 255);
   EXPECT_TRUE(Contains(run.console, "Initialized Log Manager\nLogFile Set to " + log_ + "\n"));
   // Framed, the closing line last, and nothing said before the file opened.
