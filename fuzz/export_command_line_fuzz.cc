@@ -9,13 +9,9 @@
 #include "KorvelToMaelisMigrationExport/command_line.h"
 #include "fuzz/fuzz_input.h"
 
-namespace {
-
-QString FromLocal8Bit(std::string_view word) {
+static QString FromLocal8Bit(std::string_view word) {
   return QString::fromLocal8Bit(word.data(), static_cast<qsizetype>(word.size()));
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   QStringList arguments;

@@ -12,18 +12,14 @@
 #include "KorvelToMaelisMigrationExport/reconcile/export_folder.h"
 #include "fuzz/fuzz_input.h"
 
-namespace {
-
 // One file for the whole run, rewritten for every input and removed at exit.
-QString Scratch(const QByteArray& bytes) {
+static QString Scratch(const QByteArray& bytes) {
   static QTemporaryFile scratch;
   Require(scratch.isOpen() || scratch.open());
   QFile file(scratch.fileName());
   Require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
   return scratch.fileName();
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -10,9 +10,7 @@
 #include "korvel/zad/property_value.h"
 #include "platform/com/safearray.h"
 
-namespace {
-
-bool IntegerKept(const VARIANT& value, std::int64_t number) {
+static bool IntegerKept(const VARIANT& value, std::int64_t number) {
   switch (value.vt) {
     case VT_I2: return value.iVal == number;
     case VT_I4: return value.lVal == number;
@@ -21,8 +19,6 @@ bool IntegerKept(const VARIANT& value, std::int64_t number) {
     default: return false;
   }
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static sqlite3_stmt* const statement = [] {
