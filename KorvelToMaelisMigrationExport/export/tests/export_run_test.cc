@@ -1,5 +1,5 @@
-// The run as a whole: the checks and questions before anything is written, a
-// CSV file that cannot be created, and the hand-over to the message extractor.
+// The run as a whole: the checks and questions before anything is written,
+// and the hand-over to the message extractor.
 #include <sys/stat.h>
 
 #include <QCoreApplication>
@@ -66,16 +66,6 @@ TEST_F(ExportRunTest, OnlyAnEarlierCsvFileAsksAndOnlyYesClearsTheEarlierVoiceNam
   EXPECT_EQ(front_end_.PromptIds(),
             std::vector<int>({kOverwriteEarlierExportQuestion, kAccountMayNotReadMailboxesQuestion}));
   EXPECT_EQ(front_end_.saved_output_paths.size(), 1) << "the refused run saved nothing";
-}
-
-TEST_F(ExportRunTest, ACsvFileThatCannotBeCreatedShowsInTheLogThroughEveryWrite) {
-  directory_.AddCompleteSubscriber({.id = "S1", .alias = "a"});
-  directory_.AddCompleteSubscriber({.id = "S2", .alias = "b"});
-  QDir().mkpath(CsvPath() + "/x");  // a folder in the file's place
-  const export_engine::RunResult result = Run(Request(Entries({1, 2, 3, 6})));
-  EXPECT_TRUE(result.reached_end);
-  EXPECT_EQ(result.error_count, 3);
-  EXPECT_LT(Log().find("(error) in export. Description="), Log().find("Alias=a")) << "the header row's first";
 }
 
 // The extractor starts on the log's folder after the rows and is followed to its end.
