@@ -1,5 +1,5 @@
 // The rows of the migration file and the log lines beside them: every value
-// rule, the alternate extensions, the three ways a subscriber is skipped, the
+// rule, the three ways a subscriber is skipped, the
 // alternate contact rule per ticked entry.
 #include <string>
 
@@ -59,21 +59,6 @@ TEST_F(SubscriberRowsTest, MwiStringIsThePrimaryDevicesWithEveryXReplacedByTheEx
   const std::string line =
       "(error) search for primary MWI device for this subscriber did not return a single row as expected\r\n";
   EXPECT_EQ(CountOf(SubscriberLog(), "\r\n" + line), 2);
-}
-
-TEST_F(SubscriberRowsTest, AlternateExtensionsFillNineColumnsOrOverflowThem) {
-  directory_.AddCompleteSubscriber({.id = "S1", .alias = "two"});
-  directory_.AddAlternateExtension("S1", "301");
-  directory_.AddAlternateExtension("S1", "302");
-  directory_.Exec("INSERT INTO DTMFAccessID VALUES ('999', '1', 'S1')");
-  directory_.AddCompleteSubscriber({.id = "S3", .alias = "eleven"});
-  for (int i = 0; i < 11; ++i) directory_.AddAlternateExtension("S3", QString::number(400 + i));
-  Run(Request(Entries({1, 2, 3, 6, 7})));
-  EXPECT_EQ(CsvLines(), QStringList({"Alias,FirstName,LastName,Extension,Extension_ALT1,Extension_ALT2,Extension_ALT3,"
-                                     "Extension_ALT4,Extension_ALT5,Extension_ALT6,Extension_ALT7,Extension_ALT8,"
-                                     "Extension_ALT9",
-                                     "two,First,Last,51000,301,302,,,,,,,",
-                                     "eleven,First,Last,51000,400,401,402,403,404,405,406,407,408,409,410"}));
 }
 
 // The transfer values come from the alternate contact rule; each ticked
