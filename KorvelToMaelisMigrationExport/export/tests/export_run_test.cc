@@ -13,7 +13,6 @@
 namespace export_test {
 namespace {
 
-using export_engine::kAccountMayNotReadMailboxesQuestion;
 using export_engine::kOverwriteEarlierExportQuestion;
 using export_engine::PromptButtons;
 
@@ -55,17 +54,6 @@ TEST_F(ExportRunTest, OnlyAnEarlierCsvFileAsksAndOnlyYesClearsTheEarlierVoiceNam
   EXPECT_EQ(CsvLines(), QStringList({"Alias,FirstName,LastName,Extension"}));
   EXPECT_EQ(front_end_.saved_output_paths, QStringList({CsvPath()}));
   EXPECT_EQ(front_end_.prompts.size(), 2u);
-
-  // Only an export with messages needs the account that can read every
-  // mailbox; the question comes after the overwrite question.
-  front_end_.prompts.clear();
-  export_engine::ExportRequest with_messages = Request(AllEntries());
-  with_messages.include_messages = true;
-  front_end_.answers[kAccountMayNotReadMailboxesQuestion] = false;
-  EXPECT_FALSE(Run(with_messages).reached_end);
-  EXPECT_EQ(front_end_.PromptIds(),
-            std::vector<int>({kOverwriteEarlierExportQuestion, kAccountMayNotReadMailboxesQuestion}));
-  EXPECT_EQ(front_end_.saved_output_paths.size(), 1) << "the refused run saved nothing";
 }
 
 // The extractor starts on the log's folder after the rows and is followed to its end.
