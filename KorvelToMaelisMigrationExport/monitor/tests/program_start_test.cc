@@ -1,38 +1,18 @@
-// Starting another program hidden: its arguments whole, its output gone; and
-// the program's own priority, lowered in a child process so that the test
-// process keeps its own.
-#include "KorvelToMaelisMigrationExport/monitor/program_start.h"
-
+// The program's own priority, lowered in a child process so that the test
+// process keeps its own, and the service account check.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 
-#include <QDeadlineTimer>
-#include <QFileInfo>
-#include <QThread>
 #include <gtest/gtest.h>
 
-#include "KorvelToMaelisMigrationExport/export/tests/test_support.h"
 #include "KorvelToMaelisMigrationExport/monitor/account_check.h"
 #include "KorvelToMaelisMigrationExport/monitor/priority.h"
 
 namespace monitor {
 namespace {
-
-TEST(ProgramStartTest, AHiddenProgramGetsItsArgumentsWholeAndItsOutputDiscarded) {
-  export_test::TempFolder folder;
-  const QString record = folder.File("record of run");
-  // Records its arguments and where its output goes, then says it is done.
-  const QString recorder = "printf '%s|' \"$@\" \"$(readlink /proc/$$/fd/1)\" > \"$0\"; touch \"$0.done\"";
-  ASSERT_TRUE(StartHiddenProgram("/bin/sh", {"-c", recorder, record, "a file with  blanks.txt", "$HOME;x"}));
-  for (QDeadlineTimer deadline(30000); !QFileInfo::exists(record + ".done") && !deadline.hasExpired();) {
-    QThread::msleep(10);
-  }
-  EXPECT_EQ(export_test::ReadBytes(record), "a file with  blanks.txt|$HOME;x|/dev/null|");
-  EXPECT_FALSE(StartHiddenProgram(folder.File("no such program"), {}));
-}
 
 TEST(PriorityTest, LowersByFiveNiceStepsAndNoFurtherThanTheLowest) {
   for (const int start : {0, 17}) {
