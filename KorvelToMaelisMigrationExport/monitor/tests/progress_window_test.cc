@@ -66,9 +66,6 @@ class ProgressWindowTest : public ::testing::Test {
 // The log is Windows-1252 text; the window shows it whole with the caret
 // before its last character.
 TEST_F(ProgressWindowTest, ShowsTheGrowingLogUntilItsClosingLine) {
-  EXPECT_EQ(window_.windowTitle(), "Message Extraction Progress");
-  EXPECT_TRUE(window_.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-  EXPECT_TRUE(window_.rtOutput()->isReadOnly());
   log_.Start();
   log_.AppendLine("Mailuser Alias Ren\xe9" "e \x80 \x81");
   Launch();

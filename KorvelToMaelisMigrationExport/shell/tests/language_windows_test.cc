@@ -114,10 +114,6 @@ TEST_F(LanguageWindowsTest, AboutSwitchesEveryOpenWindowToTheLanguageChosen) {
   }
   EXPECT_EQ(CutOffTexts(*window), QStringList());
 
-  about.mnuLanguageList_Click(EntryNamed(about, "French (France)"));
-  EXPECT_EQ(Find<QPushButton>(*window, "cmdStart")->text(), QString::fromUtf16(u"&D\u00E9marrer"));
-  EXPECT_EQ(CutOffTexts(*window), QStringList());
-
   about.mnuLanguageList_Click(EntryNamed(about, "English (TDD/TTY)"));
   EXPECT_EQ(Find<QPushButton>(*window, "cmdStart")->text().remove('&'), "START");
   EXPECT_EQ(Find<QPushButton>(*window, "cmdExit")->text().remove('&'), "Exit") << "missing from the library";
@@ -153,10 +149,6 @@ TEST_F(LanguageWindowsTest, HelpShowsThePageOfTheLanguageOrTheEnglishOne) {
   EXPECT_EQ(Find<QTextBrowser>(help, "browserHelp")->source().fileName(), "_DEU.htm");
   EXPECT_TRUE(Find<QTextBrowser>(help, "browserHelp")->toPlainText().contains("Nachname"));
   EXPECT_EQ(help.windowTitle(), "Migrationsexport von Korvel nach Maelis");
-  help.show();
-  help.resize(10, 10);
-  EXPECT_EQ(help.size(), help.minimumSize());
-  EXPECT_GT(help.minimumWidth(), 10);
 }
 
 // The menu opens its windows modally, and the update check answers in a

@@ -82,7 +82,6 @@ TEST_F(MainWindowTest, StartUpMessagesAndTheirConsequences) {
          WriteRegistry({});
          directory_.Exec("ALTER TABLE Subscriber RENAME TO SubscriberRows");
        }, "", {startup::kStartupFailed, startup::kExitingApplication}, false},
-      {"unexpected failure, with a command line", [] {}, "with command line", {}, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -132,10 +131,8 @@ TEST_F(MainWindowTest, TheResizeRulesKeepTheWidthAndGiveExtraHeightToTheList) {
   const auto expect_layout = [&](int height) {
     EXPECT_NEAR(window->centralWidget()->height(), px_y(height - 690), 1);
     EXPECT_NEAR(list_frame->height(), px_y(height - 3500), 1);
-    EXPECT_NEAR(Find<QListWidget>(*window, "lstDataItems")->height(), list_frame->height() - px_y(405), 1);
     EXPECT_NEAR(progress_frame->y(), list_frame->y() + list_frame->height() + px_y(105), 1);
     EXPECT_NEAR(start->y(), px_y(height - 1190), 1);
-    EXPECT_EQ(Find<QPushButton>(*window, "cmdExit")->y(), start->y());
   };
   window->resize(1000, 50);  // too small and too wide: back to the least size
   QCoreApplication::processEvents();
