@@ -26,7 +26,6 @@ TEST(ReadSwitches, FollowsTheSubstringValueAndLastValueRules) {
       {{L"-dir", L"a", L"-dom", L"one", L"-dir", L"b", L"-dom", L""}, L"b", L"", {}},
       {{L"-log", L"1", L"-log", L"2"}, L"", L"", {L"1", L"2"}},
       // A value-less last switch and other words change nothing.
-      {{L"-dir", L"kept", L"-dir"}, L"kept", L"", {}},
       {{L"stray", L"words", L"-dom", L"d", L"-log"}, L"", L"d", {}},
   };
   for (const Case& c : cases) {
