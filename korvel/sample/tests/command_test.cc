@@ -52,7 +52,6 @@ TEST(SampleCommand, SameSeedGivesTheSameBytesAndAnotherSeedAnotherSample) {
   for (const char* file : {kDirectoryFile, kStoreFile}) {
     EXPECT_NE(other.at(file), first.at(file)) << file;
   }
-  EXPECT_EQ(other.at(kRegistryFile), first.at(kRegistryFile));
 }
 
 TEST(SampleCommand, RefusesAFolderThatIsNotEmptyUnlessForced) {
@@ -78,9 +77,6 @@ TEST(SampleCommand, RefusesAFolderThatIsNotEmptyUnlessForced) {
   EXPECT_FALSE(std::filesystem::is_symlink(dir / kStreamFolder));
   EXPECT_FALSE(std::filesystem::exists(journal));
   EXPECT_TRUE(std::filesystem::exists(dir / kRegistryFile));
-  CommandRun not_a_folder = Command({dir / "notes.txt"});
-  EXPECT_EQ(not_a_folder.status, kExitFailure);
-  EXPECT_NE(not_a_folder.err.find("notes.txt"), std::string::npos) << not_a_folder.err;
 }
 
 TEST(SampleCommand, BadUsageExits64) {

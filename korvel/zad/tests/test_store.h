@@ -28,15 +28,12 @@ class TestStore {
     if (with_faults) Sql("CREATE TABLE Fault (Method TEXT NOT NULL, ObjectID INTEGER, HResult INTEGER NOT NULL)");
   }
   ~TestStore() { sqlite3_close(db_); }
-  TestStore(const TestStore&) = delete;
-  TestStore& operator=(const TestStore&) = delete;
 
   void Sql(const std::string& statement) {
     char* error = nullptr;
-    const int result = sqlite3_exec(db_, statement.c_str(), nullptr, nullptr, &error);
-    const std::string message = error != nullptr ? error : "";
-    sqlite3_free(error);
-    if (result != SQLITE_OK) throw std::runtime_error(message + " in " + statement);
+    if (sqlite3_exec(db_, statement.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+      throw std::runtime_error(std::string(error != nullptr ? error : "failed") + " in " + statement);
+    }
   }
 
   void AddUser(std::int64_t id, const std::string& alias_sql, const std::string& display_name_sql = "'Someone'",
@@ -55,12 +52,8 @@ class TestStore {
         {"SenderEmailAddress", "NULL"}, {"Importance", "1"},   {"Sensitivity", "0"},
         {"Subject", "'Hello'"}};
     for (const auto& [column, value] : columns) values[column] = value;
-    std::string names = "MessageID";
-    std::string list = std::to_string(id);
-    for (const auto& [column, value] : values) {
-      names += ", " + column;
-      list += ", " + value;
-    }
+    std::string names = "MessageID", list = std::to_string(id);
+    for (const auto& [column, value] : values) names += ", " + column, list += ", " + value;
     Sql("INSERT INTO Message (" + names + ") VALUES (" + list + ")");
   }
 

@@ -195,7 +195,6 @@ TEST_F(ZadStore, GetManyRefusesARequestOfTheWrongShapeAndStreamsAreReadOnly) {
   Variant request;
   request.v.vt = VT_I4;
   EXPECT_EQ(user->GetMany(&request.v, &values.v), E_INVALIDARG);
-  EXPECT_EQ(values.v.vt, VT_EMPTY);
   EXPECT_EQ(user->GetMany(nullptr, &values.v), E_POINTER);
   EXPECT_EQ(GetMany(user.Get(), {}, &values), S_OK);
 
@@ -235,7 +234,6 @@ TEST_F(ZadStore, LogonNeedsAWholeStoreAndNeverMakesOne) {
   PointRegistryAt(store_path_);
   MakeStore("INSERT INTO Fault VALUES ('Logon', NULL, -2147221231)");
   EXPECT_EQ(LogOn(&session), MakeHresult(0x80040111));
-  EXPECT_EQ(session->GetDirectory(0, directory.ReleaseAndGetAddressOf()), E_UNEXPECTED);
 }
 
 }  // namespace

@@ -37,7 +37,6 @@ TEST(MessageFormatTest, LineBreaksAreKeptOrBecomeBlanksWithTheMaximumWidth) {
   // A hard line break survives, also at the start and the end.
   EXPECT_EQ(Text(L"%nFor more information, click: %1\r\n", {L"http://help.example/"}, true),
             L"\r\nFor more information, click: http://help.example/");
-  EXPECT_EQ(Text(L"end%n\r\n", {}, true), L"end\r\n");
 }
 
 TEST(MessageFormatTest, InsertsTakeNumberedArgumentsWithStringFormats) {
