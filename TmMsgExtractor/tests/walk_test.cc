@@ -305,8 +305,7 @@ TEST_F(MailboxHelperTest, AFailedMessageLeavesNoFilesIsCountedAndTheListGoesOn) 
   EXPECT_TRUE(NoTemporaryFiles());
   const std::vector<std::string> texts = ManagerTexts();
   for (const char* text : {"Invalid QOP_HAS_UNKNOWN_SENDER vt =[8]", "Invalid QOP_ALIAS vt =[0]",
-                           "Invalid QOP_SENDER_ADDRESS_TYPE vt =[0]", "spAudioListObject->get_Item() returned 0x80030070",
-                           "ProcessOneMsg() returned 0x80004005", "Extracting message 10 of 10"}) {
+                           "Invalid QOP_SENDER_ADDRESS_TYPE vt =[0]", "spAudioListObject->get_Item() returned 0x80030070"}) {
     EXPECT_TRUE(Holds(texts, text)) << text;
   }
   EXPECT_EQ(ReadBackAgainstStore(), "");
