@@ -1,12 +1,10 @@
 // frmMessageExtractionProgress following a log that a test writes between
 // ticks of Timer1, which the test fires itself with a clock of its own: what
 // the window shows and every way the following ends. Then the window
-// following a real extractor on a sample server, with a picture taken during
-// the run.
+// following a real extractor on a sample server.
 #include "KorvelToMaelisMigrationExport/monitor/frm_message_extraction_progress.h"
 
 #include <QDir>
-#include <QImage>
 #include <QPlainTextEdit>
 #include <QProcessEnvironment>
 #include <QTimer>
@@ -181,9 +179,9 @@ TEST_F(ProgressWindowTest, TheCloseBoxEndsTheFollowing) {
   window_.ShowModal();  // a following that has ended does not hold the window up
   EXPECT_FALSE(window_.isVisible());
 }
+
 // A real extraction of a sample server, followed the way the export's launch
-// follows it. The picture is taken at a tick during the run; when the
-// extractor was too quick for that, at the last one.
+// follows it.
 TEST(ProgressWindowRunTest, FollowsARealExtractionToItsClosingLine) {
   export_test::TempFolder work;
   const export_test::Finished sample =
@@ -202,24 +200,12 @@ TEST(ProgressWindowRunTest, FollowsARealExtractionToItsClosingLine) {
   window.EnableTimer1();
   ASSERT_TRUE(StartHiddenProgram(qEnvironmentVariable("KORVEL_BIN_DIR") + "/TmMsgExtractor",
                                  {"-dir", output, "-log", log_path}));
-  QImage picture;
-  bool taken_during_run = false;
-  QObject::connect(window.Timer1(), &QTimer::timeout, &window, [&] {
-    if (taken_during_run || window.rtOutput()->toPlainText().isEmpty()) return;
-    picture = window.grab().toImage();
-    taken_during_run = window.monitor().end() == MonitoringEnd::kNone;
-  });
   window.ShowModal();
 
   EXPECT_EQ(window.monitor().end(), MonitoringEnd::kEndMarker);
   EXPECT_TRUE(export_log.isEmpty()) << export_log.join('\n').toStdString();
   EXPECT_TRUE(window.rtOutput()->toPlainText().trimmed().split('\n').last().startsWith("LogFile closed at"));
   EXPECT_GT(QDir(output).entryList({"*.msg"}, QDir::Files).size(), 0);
-  if (const QString file = qEnvironmentVariable("KORVEL_SCREENSHOT"); !file.isEmpty()) {
-    EXPECT_TRUE(picture.save(file));
-    std::printf("picture of the window %s: %s\n", taken_during_run ? "during the run" : "at its last tick",
-                file.toLocal8Bit().constData());
-  }
 }
 
 }  // namespace
