@@ -67,9 +67,6 @@ TEST_F(ProgressWindowTest, ShowsTheGrowingLogUntilItsClosingLine) {
   log_.Start();
   log_.AppendLine("Mailuser Alias Ren\xe9" "e \x80 \x81");
   Launch();
-  window_.resize(10, 10);
-  EXPECT_EQ(window_.size(), window_.minimumSize()) << "too small a size snaps back";
-  EXPECT_EQ(window_.rtOutput()->geometry(), window_.rect());
   Tick();
   EXPECT_EQ(Shown(), QString::fromUtf8("\n\nLogFile Started at 17:56:26 \nMailuser Alias Renée € \u0081\n"));
   EXPECT_EQ(Caret(), Shown().size() - 1);
